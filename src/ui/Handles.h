@@ -1,0 +1,217 @@
+#pragma once
+// Owners of the system's handles: each frees its handle exactly once, also when
+// an exception leaves the scope that holds it.
+#include <windows.h>
+#include <commctrl.h>
+#include <objbase.h>
+
+#include <utility>
+
+namespace ui {
+
+template <class H, class Traits>
+class UniqueHandle {
+public:
+    UniqueHandle() = default;
+    explicit UniqueHandle(H h) : h_(h) {}
+    ~UniqueHandle() { reset(); }
+    UniqueHandle(const UniqueHandle&) = delete;
+    UniqueHandle& operator=(const UniqueHandle&) = delete;
+    UniqueHandle(UniqueHandle&& o) noexcept : h_(o.release()) {}
+    UniqueHandle& operator=(UniqueHandle&& o) noexcept {
+        if (this != &o) reset(o.release());
+        return *this;
+    }
+
+    H get() const { return h_; }
+    explicit operator bool() const { return h_ != Traits::invalid(); }
+    H release() {
+        H h = h_;
+        h_ = Traits::invalid();
+        return h;
+    }
+    void reset(H h = Traits::invalid()) {
+        if (h_ != Traits::invalid() && h_ != h) Traits::close(h_);
+        h_ = h;
+    }
+    // For APIs that fill in a handle: frees the old one first.
+    H* put() {
+        reset();
+        return &h_;
+    }
+
+private:
+    H h_ = Traits::invalid();
+};
+
+struct HKeyTraits {
+    static HKEY invalid() { return nullptr; }
+    static void close(HKEY h) { RegCloseKey(h); }
+};
+struct HIconTraits {
+    static HICON invalid() { return nullptr; }
+    static void close(HICON h) { DestroyIcon(h); }
+};
+template <class T>
+struct GdiTraits {
+    static T invalid() { return nullptr; }
+    static void close(T h) { DeleteObject(h); }
+};
+struct HWndTraits {
+    static HWND invalid() { return nullptr; }
+    static void close(HWND h) {
+        if (IsWindow(h)) DestroyWindow(h);
+    }
+};
+struct FindTraits {
+    static HANDLE invalid() { return INVALID_HANDLE_VALUE; }
+    static void close(HANDLE h) { FindClose(h); }
+};
+struct KernelTraits {
+    static HANDLE invalid() { return nullptr; }
+    static void close(HANDLE h) { CloseHandle(h); }
+};
+struct ImageListTraits {
+    static HIMAGELIST invalid() { return nullptr; }
+    static void close(HIMAGELIST h) { ImageList_Destroy(h); }
+};
+struct MemDcTraits {
+    static HDC invalid() { return nullptr; }
+    static void close(HDC h) { DeleteDC(h); }
+};
+struct HGlobalTraits {
+    static HGLOBAL invalid() { return nullptr; }
+    static void close(HGLOBAL h) { GlobalFree(h); }
+};
+struct HMenuTraits {
+    static HMENU invalid() { return nullptr; }
+    static void close(HMENU h) { DestroyMenu(h); }
+};
+
+using KeyHandle = UniqueHandle<HKEY, HKeyTraits>;
+using IconHandle = UniqueHandle<HICON, HIconTraits>;
+using BitmapHandle = UniqueHandle<HBITMAP, GdiTraits<HBITMAP>>;
+using BrushHandle = UniqueHandle<HBRUSH, GdiTraits<HBRUSH>>;
+using FontHandle = UniqueHandle<HFONT, GdiTraits<HFONT>>;
+using PenHandle = UniqueHandle<HPEN, GdiTraits<HPEN>>;
+using WindowHandle = UniqueHandle<HWND, HWndTraits>;
+using FindHandle = UniqueHandle<HANDLE, FindTraits>;
+using KernelHandle = UniqueHandle<HANDLE, KernelTraits>;
+using ImageListHandle = UniqueHandle<HIMAGELIST, ImageListTraits>;
+using MemDcHandle = UniqueHandle<HDC, MemDcTraits>;
+using GlobalHandle = UniqueHandle<HGLOBAL, HGlobalTraits>;
+using MenuHandle = UniqueHandle<HMENU, HMenuTraits>;
+
+// A window's device context, released to its window.
+class WindowDC {
+public:
+    explicit WindowDC(HWND wnd) : wnd_(wnd), dc_(GetDC(wnd)) {}
+    ~WindowDC() {
+        if (dc_) ReleaseDC(wnd_, dc_);
+    }
+    WindowDC(const WindowDC&) = delete;
+    WindowDC& operator=(const WindowDC&) = delete;
+    HDC get() const { return dc_; }
+
+private:
+    HWND wnd_;
+    HDC dc_;
+};
+
+// Puts an object back into a device context when the scope ends.
+class SelectObjectScope {
+public:
+    SelectObjectScope(HDC dc, HGDIOBJ obj) : dc_(dc), old_(obj ? SelectObject(dc, obj) : nullptr) {}
+    ~SelectObjectScope() {
+        if (old_) SelectObject(dc_, old_);
+    }
+    SelectObjectScope(const SelectObjectScope&) = delete;
+    SelectObjectScope& operator=(const SelectObjectScope&) = delete;
+
+private:
+    HDC dc_;
+    HGDIOBJ old_;
+};
+
+// A COM interface pointer that releases its reference.
+template <class T>
+class ComPtr {
+public:
+    ComPtr() = default;
+    ~ComPtr() { reset(); }
+    ComPtr(const ComPtr&) = delete;
+    ComPtr& operator=(const ComPtr&) = delete;
+    ComPtr(ComPtr&& o) noexcept : p_(o.p_) { o.p_ = nullptr; }
+    ComPtr& operator=(ComPtr&& o) noexcept {
+        if (this != &o) {
+            reset();
+            p_ = o.p_;
+            o.p_ = nullptr;
+        }
+        return *this;
+    }
+    T* get() const { return p_; }
+    T* operator->() const { return p_; }
+    explicit operator bool() const { return p_ != nullptr; }
+    void reset() {
+        if (p_) {
+            T* p = p_;
+            p_ = nullptr;
+            p->Release();
+        }
+    }
+    T** put() {
+        reset();
+        return &p_;
+    }
+    void** putVoid() { return reinterpret_cast<void**>(put()); }
+
+private:
+    T* p_ = nullptr;
+};
+
+// Memory from the shell's task allocator (ID lists, wide strings).
+template <class T>
+class CoTaskMemPtr {
+public:
+    CoTaskMemPtr() = default;
+    explicit CoTaskMemPtr(T* p) : p_(p) {}
+    ~CoTaskMemPtr() { reset(); }
+    CoTaskMemPtr(const CoTaskMemPtr&) = delete;
+    CoTaskMemPtr& operator=(const CoTaskMemPtr&) = delete;
+    CoTaskMemPtr(CoTaskMemPtr&& o) noexcept : p_(o.p_) { o.p_ = nullptr; }
+    T* get() const { return p_; }
+    T* release() {
+        T* p = p_;
+        p_ = nullptr;
+        return p;
+    }
+    void reset(T* p = nullptr) {
+        if (p_ && p_ != p) CoTaskMemFree(p_);
+        p_ = p;
+    }
+    T** put() {
+        reset();
+        return &p_;
+    }
+
+private:
+    T* p_ = nullptr;
+};
+
+// COM initialised for the calling thread for the life of the scope.
+class ComScope {
+public:
+    ComScope() : hr_(CoInitialize(nullptr)) {}
+    ~ComScope() {
+        if (SUCCEEDED(hr_)) CoUninitialize();
+    }
+    ComScope(const ComScope&) = delete;
+    ComScope& operator=(const ComScope&) = delete;
+    HRESULT Result() const { return hr_; }
+
+private:
+    HRESULT hr_;
+};
+
+}  // namespace ui

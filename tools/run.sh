@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# `make run`: starts Vemlora on $DISPLAY, or on a private Xvfb where it also
+# takes a screenshot of the started window into build/vemlora.png.
+set -uo pipefail
+. "$(dirname "$0")/env.sh"
+. "$(dirname "$0")/xvfb.sh"
+exe=$BUILD/cmake/vemlora.exe
+if [ -n "${DISPLAY:-}" ]; then
+  exec wine "$exe"
+fi
+trap 'wineserver -k >/dev/null 2>&1; stop_xvfbs' EXIT
+start_xvfb 24 || exit 1; export DISPLAY=$XVFB_DISPLAY
+wine "$exe" </dev/null &
+app=$!
+shot=$BUILD/vemlora.png
+for _ in $(seq 100); do
+  xdotool search --name '^Vemlora' >/dev/null 2>&1 && break
+  sleep 0.2
+done
+sleep 2
+import -window root "$shot" && echo "screenshot: $shot"
+echo "Vemlora runs on the private display $DISPLAY; close it or press Ctrl+C to stop."
+wait $app
