@@ -10,6 +10,6 @@ export WINEARCH=win64
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
 export LOCPATH=$BUILD/locale
-export LC_ALL=ja_JP.UTF-8
-export LANG=ja_JP.UTF-8
+{ export LC_ALL=ja_JP.UTF-8; } 2>/dev/null
+{ export LANG=ja_JP.UTF-8; } 2>/dev/null
 unset LANGUAGE
