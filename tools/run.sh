@@ -6,10 +6,13 @@ set -uo pipefail
 . "$(dirname "$0")/xvfb.sh"
 exe=$BUILD/cmake/vemlora.exe
 if [ -n "${DISPLAY:-}" ]; then
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d Y /f </dev/null >/dev/null 2>&1
   exec wine "$exe"
 fi
 trap 'wineserver -k >/dev/null 2>&1; stop_xvfbs' EXIT
 start_xvfb 24 || exit 1; export DISPLAY=$XVFB_DISPLAY
+# No window manager on the private display: unmanaged windows show at once.
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev/null 2>&1
 wine "$exe" </dev/null &
 app=$!
 shot=$BUILD/vemlora.png
