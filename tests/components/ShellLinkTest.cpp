@@ -435,26 +435,46 @@ TEST(ShellLinkFile, CorruptFileRaisesReadErrorAndChangesNothing) {
     }
 }
 
-TEST(ShellLinkFile, SaveIntoReadOnlyFileRaisesWriteError) {
+TEST(ShellLinkFile, SaveThatCannotWriteRaisesWriteError) {
     TempDir dir;
     TVxShellLink link(nullptr);
     link.SetLangType(ltEnglish);
     link.SetTarget("C:\\windows\\notepad.exe");
-    const std::string file = dir / "ro.lnk";
+    const std::string file = dir / "locked.lnk";
     link.SaveToFile(file);
     const std::string before = ReadFileBytes(file);
-    ASSERT_TRUE(SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY));
     link.SetDescription("changed");
-    try {
-        link.SaveToFile(file);
-        ADD_FAILURE() << "no error";
-    } catch (const EVxShellLink& e) {
-        EXPECT_EQ(e.Message(), "Write error.");
+
+    auto expectWriteError = [&](const std::string& name, const char* what) {
+        try {
+            link.SaveToFile(name);
+            ADD_FAILURE() << what << ": no error";
+        } catch (const EVxShellLink& e) {
+            EXPECT_EQ(e.Message(), "Write error.") << what;
+        }
+    };
+    {
+        // Another program holds the file open without sharing.
+        ui::KernelHandle holder(CreateFileA(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+        ASSERT_NE(holder.get(), INVALID_HANDLE_VALUE);
+        expectWriteError(file, "file in use");
+        CloseHandle(holder.release());
+    }
+    EXPECT_EQ(ReadFileBytes(file), before);
+    expectWriteError(dir.MakeDir("folder.lnk"), "folder");
+    expectWriteError(dir / "no such folder\\x.lnk", "missing folder");
+
+    ASSERT_TRUE(SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_READONLY));
+    // Wine keeps the read-only attribute in the Unix mode bits, which a test run as root
+    // writes through; check the refusal wherever the platform refuses writing at all.
+    HANDLE probe = CreateFileA(file.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (probe == INVALID_HANDLE_VALUE) {
+        expectWriteError(file, "read-only file");
+        EXPECT_EQ(ReadFileBytes(file), before);
+    } else {
+        CloseHandle(probe);
     }
     SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_NORMAL);
-    EXPECT_EQ(ReadFileBytes(file), before);
-
-    EXPECT_THROW(link.SaveToFile(dir / "no such folder\\x.lnk"), EVxShellLink);
 }
 
 TEST(ShellLinkFile, SaveOverVirtualTargetKeepsItsIdList) {
@@ -492,6 +512,44 @@ TEST(ShellLinkFile, SaveOverVirtualTargetKeepsItsIdList) {
     raw.link->GetIconLocation(icon, MAX_PATH, &index);
     EXPECT_STREQ(icon, "C:\\windows\\system32\\shell32.dll");
     EXPECT_EQ(index, 21);
+}
+
+TEST(ShellLinkFile, SaveKeepsAnAdvertisedShortcutsDarwinBlock) {
+    TempDir dir;
+    const std::string file = dir / "darwin.lnk";
+    {
+        TVxShellLink link(nullptr);
+        link.SetDescription("advertised");
+        link.SaveToFile(file);
+    }
+    // Add an EXP_DARWIN_LINK block (size, signature, 260 ANSI and 260 wide characters) in
+    // front of the terminating empty block, and flag it in the header.
+    std::string bytes = ReadFileBytes(file);
+    ASSERT_GE(bytes.size(), kHeaderSize + 4);
+    const std::string id = "[Darwin]ProductCode>Feature<Component";
+    std::string block(0x314, '\0');
+    DWORD size = 0x314, signature = EXP_DARWIN_ID_SIG;
+    std::memcpy(&block[0], &size, 4);
+    std::memcpy(&block[4], &signature, 4);
+    std::memcpy(&block[8], id.data(), id.size());
+    for (size_t i = 0; i < id.size(); ++i) block[8 + 260 + 2 * i] = id[i];
+    bytes.insert(bytes.size() - 4, block);
+    DWORD flags = DwordAt(bytes, kFlagsOffset) | SLDF_HAS_DARWINID;
+    std::memcpy(&bytes[kFlagsOffset], &flags, 4);
+    dir.WriteFile("darwin.lnk", bytes);
+
+    TVxShellLink link(nullptr);
+    link.LoadFromFile(file);
+    EXPECT_EQ(link.Description(), "advertised");
+    link.FileIcon().SetFileName("C:\\windows\\system32\\shell32.dll");
+    link.SaveToFile(file);
+
+    const std::string after = ReadFileBytes(file);
+    EXPECT_NE(after.find(block), std::string::npos);
+    EXPECT_TRUE(DwordAt(after, kFlagsOffset) & SLDF_HAS_DARWINID);
+    TVxShellLink reader(nullptr);
+    reader.LoadFromFile(file);
+    EXPECT_EQ(reader.FileIcon().FileName(), "C:\\windows\\system32\\shell32.dll");
 }
 
 TEST(ShellLinkFile, SaveOverFileTargetKeepsTheStoredIdList) {
@@ -582,9 +640,9 @@ TEST(ShellLinkFile, LongStringsAreWrittenWholeOrRefused) {
     }
 }
 
-TEST(ShellLinkFile, ShortcutNamesThatDoNotFitAreRefusedNotCut) {
+TEST(ShellLinkFile, ShortcutNamesAreUsedWholeOrRefused) {
     TempDir dir;
-    // A shortcut whose name is the first 255 bytes of a longer name must not be read or
+    // A shortcut whose name is the first 255 bytes of a longer name must never be read or
     // overwritten through that longer name.
     const std::string base = dir.Path() + "\\";
     const std::string shortName = base + Repeat('n', 255 - base.size());
@@ -595,12 +653,26 @@ TEST(ShellLinkFile, ShortcutNamesThatDoNotFitAreRefusedNotCut) {
     link.SaveToFile(shortName);
     ASSERT_TRUE(FileExistsA(shortName));
     const std::string before = ReadFileBytes(shortName);
+    link.SetDescription("other");
 
-    for (size_t extra : {3u, 40u}) {
-        const std::string longName = shortName + Repeat('n', extra);
-        EXPECT_EQ(ErrorOfLoading(link, longName), "Read error.") << extra;
-        link.SetDescription("other");
-        EXPECT_THROW(link.SaveToFile(longName), EVxShellLink) << extra;
+    // 258 bytes fit the conversion: a file of that very name.
+    const std::string fitting = shortName + "abc";
+    EXPECT_EQ(ErrorOfLoading(link, fitting), "Read error.");
+    link.SaveToFile(fitting);
+    EXPECT_TRUE(FileExistsA(fitting));
+    EXPECT_EQ(ReadFileBytes(shortName), before);
+    EXPECT_EQ(ErrorOfLoading(link, fitting), "(no error)");
+
+    // 260 bytes and more do not: refused both ways.
+    for (size_t extra : {5u, 40u}) {
+        const std::string tooLong = shortName + Repeat('n', extra);
+        EXPECT_EQ(ErrorOfLoading(link, tooLong), "Read error.") << extra;
+        try {
+            link.SaveToFile(tooLong);
+            ADD_FAILURE() << extra << ": no error";
+        } catch (const EVxShellLink& e) {
+            EXPECT_EQ(e.Message(), "Write error.") << extra;
+        }
         EXPECT_EQ(ReadFileBytes(shortName), before) << extra;
     }
 }
