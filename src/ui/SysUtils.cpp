@@ -67,8 +67,10 @@ String AnsiUpperCase(const String& s) {
 
 String AsciiUpperCase(const String& s) {
     String out = s;
-    for (char& c : out)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    for (size_t i = 0; i < out.size(); i += CharLength(out, i)) {
+        char& c = out[i];
+        if (CharLength(out, i) == 1 && c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    }
     return out;
 }
 
