@@ -81,26 +81,6 @@ void FillAttributes(TVxShellLink& link, const std::string& target, const std::st
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
-// TFileIcon
-
-TEST(FileIcon, AssignCopiesValuesAndTheComponentKeepsItsOwnObject) {
-    TFileIcon source("C:\\icons\\表.dll", 7);
-    TFileIcon copy;
-    EXPECT_EQ(copy.IconIndex(), 0);
-    copy.Assign(source);
-    EXPECT_EQ(copy.FileName(), "C:\\icons\\表.dll");
-    EXPECT_EQ(copy.IconIndex(), 7);
-
-    TVxShellLink link(nullptr);
-    EXPECT_EQ(link.FileIcon().FileName(), "");
-    EXPECT_EQ(link.FileIcon().IconIndex(), 0);
-    link.SetFileIcon(source);
-    source.SetIconIndex(9);
-    EXPECT_NE(&link.FileIcon(), &source);
-    EXPECT_EQ(link.FileIcon().IconIndex(), 7);
-}
-
-// ---------------------------------------------------------------------------------------------
 // File name normalisation
 
 TEST(ShellLinkFileName, IsNormalised) {
@@ -289,21 +269,6 @@ TEST(ShellLinkHotKey, ConvertsBetweenToolkitValueAndStoredWord) {
     }
 }
 
-TEST(ShellLinkWindowState, MapsToShowCommands) {
-    TVxShellLink link(nullptr);
-    EXPECT_EQ(link.ShowCmd(), 0);
-    EXPECT_EQ(link.WindowState(), wsNormal);  // any other value reports wsNormal
-    const struct {
-        TWindowState state;
-        int showCmd;
-    } cases[] = {{wsMinimized, SW_SHOWMINNOACTIVE}, {wsMaximized, SW_SHOWMAXIMIZED}, {wsNormal, SW_SHOWNORMAL}};
-    for (const auto& c : cases) {
-        link.SetWindowState(c.state);
-        EXPECT_EQ(link.ShowCmd(), c.showCmd);
-        EXPECT_EQ(link.WindowState(), c.state);
-    }
-}
-
 // ---------------------------------------------------------------------------------------------
 // Reading and writing shortcut files
 
@@ -346,34 +311,19 @@ TEST(ShellLinkFile, WindowStateIsWrittenAsTheShowCommand) {
         const std::string file = dir / "state.lnk";
         link.SaveToFile(file);
         EXPECT_EQ(DwordAt(ReadFileBytes(file), kShowCmdOffset), c.showCmd);
-        // Wine's loader reports show command 1 whatever the file holds, so only the written
-        // byte can be checked here; on Windows the state reads back as written.
-        TVxShellLink reader(nullptr);
-        reader.LoadFromFile(file);
-        EXPECT_TRUE(reader.WindowState() == c.state || reader.ShowCmd() == SW_SHOWNORMAL);
+        // Wine's loader reports show command 1 whatever the file holds, so the written value
+        // is checked in the file itself rather than by reading it back.
     }
 }
 
-TEST(ShellLinkFile, ExtendedKeyFlagIsDroppedFromTheHotKey) {
-    TempDir dir;
-    const std::string file = dir / "ext.lnk";
-    {
-        RawLink raw;
-        raw.link->SetPath("C:\\windows\\notepad.exe");
-        raw.link->SetHotkey(MAKEWORD(0x46, HOTKEYF_CONTROL | HOTKEYF_ALT | HOTKEYF_EXT));
-        ASSERT_HRESULT_SUCCEEDED(raw.Save(file));
-    }
-    TVxShellLink link(nullptr);
-    link.LoadFromFile(file);
-    EXPECT_EQ(link.HotKey(), 0x46 + 0x4000 + 0x8000);
-}
-
-TEST(ShellLinkFile, ShortcutWithoutIconLocationReadsEmptyIconFile) {
+TEST(ShellLinkFile, ReadsWhatOtherProgramsWrite) {
     TempDir dir;
     const std::string file = dir / "plain.lnk";
     {
+        // No icon location; a hot key with the extended-key flag.
         RawLink raw;
         raw.link->SetPath("C:\\windows\\notepad.exe");
+        raw.link->SetHotkey(MAKEWORD(0x46, HOTKEYF_CONTROL | HOTKEYF_ALT | HOTKEYF_EXT));
         ASSERT_HRESULT_SUCCEEDED(raw.Save(file));
     }
     TVxShellLink link(nullptr);
@@ -381,6 +331,7 @@ TEST(ShellLinkFile, ShortcutWithoutIconLocationReadsEmptyIconFile) {
     link.LoadFromFile(file);
     EXPECT_EQ(link.FileIcon().FileName(), "");
     EXPECT_EQ(link.Target(), "C:\\windows\\notepad.exe");
+    EXPECT_EQ(link.HotKey(), 0x46 + 0x4000 + 0x8000);
 }
 
 TEST(ShellLinkFile, LoadOfMissingFileOrFolderChangesNothing) {
@@ -554,17 +505,25 @@ TEST(ShellLinkFile, SaveKeepsAnAdvertisedShortcutsDarwinBlock) {
 
 TEST(ShellLinkFile, SaveOverFileTargetKeepsTheStoredIdList) {
     TempDir dir;
-    const std::string target = dir.WriteFile("app.exe", "MZ");
+    const std::string target = dir.WriteFile("app 表.exe", Repeat('x', 5000));
     const std::string file = dir / "app.lnk";
-    TVxShellLink link(nullptr);
-    link.SetTarget(target);
-    link.SaveToFile(file);
+    {
+        // An ID list carrying the target's find data (size, times), as the shell's own
+        // shortcuts do; setting the path again would rebuild it without them.
+        RawLink raw;
+        ui::CoTaskMemPtr<ITEMIDLIST> pidl(ILCreateFromPathA(target.c_str()));
+        ASSERT_NE(pidl.get(), nullptr);
+        ASSERT_HRESULT_SUCCEEDED(raw.link->SetIDList(pidl.get()));
+        ASSERT_HRESULT_SUCCEEDED(raw.Save(file));
+    }
     const std::string before = IdListBytes(ReadFileBytes(file));
     ASSERT_FALSE(before.empty());
+    // The target goes away (an unplugged drive, say): the shortcut still names it.
+    ASSERT_TRUE(DeleteFileA(target.c_str()));
 
-    // The ID list stored then is what the file keeps, even once the target has changed size.
-    dir.WriteFile("app.exe", Repeat('x', 5000));
+    TVxShellLink link(nullptr);
     link.LoadFromFile(file);
+    EXPECT_EQ(link.Target(), target);
     link.SetArguments("-new");
     link.SaveToFile(file);
     EXPECT_EQ(IdListBytes(ReadFileBytes(file)), before);
