@@ -207,10 +207,10 @@ void TVxShellLink::SaveToFile(const ui::String& name) {
     // Start from what the file holds, so that its ID list, link information and extra
     // data survive; an unreadable file is written from the attributes alone, by an object
     // that a half-done load has not touched.
-    bool loaded = SUCCEEDED(o.file->Load(wideName, STGM_READ));
-    if (!loaded) {
-        o = ShortcutObject{};
-        o = CreateShortcutObject();
+    bool loaded = false;
+    if (ui::FileExists(name)) {
+        loaded = SUCCEEDED(o.file->Load(wideName, STGM_READ));
+        if (!loaded) o = CreateShortcutObject();
     }
 
     o.link->SetDescription(description_.c_str());
