@@ -1,0 +1,32 @@
+#pragma once
+// The options tab's actions: the Control Panel applets, the shell's icon cache file and
+// the "Shell Icons" key in which the shell keeps its own icon overrides.
+#include "ui/Types.h"
+
+namespace options {
+
+struct TAppletEntry {
+    const char* Button;       // the button that starts it
+    const char* FileName;     // the applet in the system directory
+    const char* CommandLine;  // what the button runs
+};
+
+// The four applets, in the order of their rows on the tab.
+extern const TAppletEntry kApplets[4];
+
+// "rundll32.exe shell32.dll,Control_RunDLL " + file.
+ui::String AppletCommandLine(const ui::String& file);
+// A file (not a directory) of that name is in the system directory.
+bool AppletPresent(const ui::String& file);
+// Starts the applet and returns at once; a failed start goes unnoticed.
+void RunApplet(const ui::String& file);
+
+// The Windows directory + "\ShellIconCache" (empty when the directory cannot be read).
+ui::String IconCachePath();
+// Deletes the icon cache file; returns the message to show.
+ui::String DeleteIconCache();
+// Deletes HKLM "...\Explorer\Shell Icons" with all its subkeys; returns the message to show,
+// empty when the Explorer key cannot be opened (nothing is shown then).
+ui::String DeleteShellIconsKey();
+
+}  // namespace options
