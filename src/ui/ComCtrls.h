@@ -11,7 +11,8 @@ class TPageControl;
 // One page of a page control: a window of its own inside the page control's display area.
 class TTabSheet : public TWinControl {
 public:
-    explicit TTabSheet(TComponent* owner);
+    explicit TTabSheet(TComponent* owner);  // hidden until its page control shows it
+    ~TTabSheet() override;
     TPageControl* PageControl() const { return pageControl_; }
     void SetPageControl(TPageControl* control);
     int PageIndex() const;
@@ -56,6 +57,8 @@ private:
     void RemovePage(TTabSheet* page);
     void UpdateTabs();
     void ShowActive();
+    // Puts every sheet into the display area below the tabs.
+    void PlaceSheets();
     std::vector<TTabSheet*> pages_;
     TTabSheet* activePage_ = nullptr;
     int tabWidth_ = 0, tabHeight_ = 0;
@@ -84,6 +87,8 @@ protected:
 
 private:
     void UpdatePanels();
+    // Makes the bar, which sizes itself, exactly Height high.
+    void UpdateHeight();
     std::vector<TStatusPanel> panels_;
     bool sizeGrip_ = false;
 };

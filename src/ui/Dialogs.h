@@ -25,10 +25,11 @@ public:
 
     // Shows the dialog; true and FileName set when the user chose a file.
     bool Execute(HWND owner = nullptr);
-    // The structure Execute passes to GetOpenFileNameA (for inspection); `buffers` keep its strings.
+    // The structure Execute passes to GetOpenFileNameA (for inspection); the strings hold
+    // what it points to, so a Prepared must stay where it was filled.
     struct Prepared {
         OPENFILENAMEA ofn;
-        String filter, fileBuffer;
+        String filter, fileBuffer, title, initialDir;
     };
     void Prepare(Prepared& p, HWND owner) const;
 

@@ -18,6 +18,7 @@ public:
     void SetBevelWidth(int v);
 
 protected:
+    void CreateParams(TCreateParams& params) override;
     void PaintWindow(HDC dc) override;
 
 private:
@@ -42,6 +43,8 @@ protected:
     void Paint() override;
 
 private:
+    // Where the picture goes: its own size at the corner or centred, or the whole control.
+    RECT DestRect() const;
     TPicture picture_;
     bool transparent_ = false;
     bool center_ = false;
@@ -81,7 +84,7 @@ public:
 private:
     void Update();
     static LRESULT CALLBACK WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp);
-    HWND window_ = nullptr;
+    WindowHandle window_;
     bool enabled_ = true;
     unsigned interval_ = 1000;
 };

@@ -23,9 +23,12 @@ protected:
     void Paint() override;
     void TextChanged() override;
     void FontChanged() override;
+    void Loaded() override;
 
 private:
     void AdjustBounds();
+    // The caption's extent in the label's font (a blank's for an empty caption).
+    SIZE TextSize() const;
     bool autoSize_ = true;
     bool transparent_ = true;
     TAlignment alignment_ = TAlignment::taLeftJustify;
@@ -43,6 +46,12 @@ public:
 
 protected:
     void CreateParams(TCreateParams& params) override;
+    void TextChanged() override;
+
+private:
+    // Takes the window's text (what the user typed) into Caption.
+    void SyncCaption();
+    bool syncing_ = false;
 };
 
 // A check box (window class BUTTON, BS_AUTOCHECKBOX). OnClick fires when the user or
@@ -58,6 +67,7 @@ public:
 protected:
     void CreateParams(TCreateParams& params) override;
     void HandleCreated() override;
+    void HandleDestroying() override;
 
 private:
     bool checked_ = false;
@@ -68,7 +78,7 @@ class TButton : public TWinControl {
 public:
     explicit TButton(TComponent* owner);  // 75 x 25, tab stop
     bool Default() const { return default_; }
-    void SetDefault(bool v) { default_ = v; }
+    void SetDefault(bool v);
     void WndProc(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
 protected:
@@ -98,8 +108,12 @@ protected:
     void CreateParams(TCreateParams& params) override;
     void HandleCreated() override;
     void HandleDestroying() override;
+    void BoundsChanged() override;
 
 private:
+    static constexpr int kDropDownCount = 8;  // entries the opened list shows
+    int DroppedHeight() const;
+    void ApplyItemHeight();
     std::vector<String> items_;
     int itemIndex_ = -1;
     int itemHeight_ = 16;
