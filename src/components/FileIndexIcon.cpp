@@ -1,0 +1,71 @@
+#include "components/FileIndexIcon.h"
+
+#include <shellapi.h>
+
+#include "ui/Controls.h"
+#include "ui/SysUtils.h"
+
+namespace {
+
+// ExtractIconA answers 1 for a file that is no icon source at all; that is not a handle.
+HICON RealIcon(HICON icon) { return reinterpret_cast<UINT_PTR>(icon) <= 1 ? nullptr : icon; }
+
+}  // namespace
+
+bool IconNameFits(const ui::String& name) {
+    return name.size() < kIconNameBufferSize && name.find('\0') == ui::String::npos;
+}
+
+bool IconSourceLoadable(const ui::String& name) {
+    return !name.empty() && IconNameFits(name) && ui::FileExists(name);
+}
+
+int IconSourceCount(const ui::String& name) {
+    if (!IconNameFits(name)) return 0;
+    char buffer[kIconNameBufferSize];
+    lstrcpynA(buffer, name.c_str(), sizeof(buffer));
+    HICON n = ExtractIconA(ui::MainInstance(), buffer, static_cast<UINT>(-1));
+    return static_cast<int>(reinterpret_cast<UINT_PTR>(n));
+}
+
+HICON IconSourceExtract(const ui::String& name, int index) {
+    // A negative index would ask for the count (-1) or pick an icon by resource ID.
+    if (index < 0 || !IconNameFits(name)) return nullptr;
+    char buffer[kIconNameBufferSize];
+    lstrcpynA(buffer, name.c_str(), sizeof(buffer));
+    return RealIcon(ExtractIconA(ui::MainInstance(), buffer, static_cast<UINT>(index)));
+}
+
+void TFileIndexIcon::SetFileName(const ui::String& value) {
+    if (fileName_ == value) return;
+    fileName_ = value;
+    ReloadFile();
+}
+
+void TFileIndexIcon::ReloadFile() {
+    SetHandle(nullptr);
+    numberOfIcons_ = -1;
+    if (!IconSourceLoadable(fileName_)) return;
+    int n = IconSourceCount(fileName_);
+    if (n <= 0) return;
+    numberOfIcons_ = n;
+    iconIndex_ = 0;
+    LoadCurrentIcon();
+}
+
+void TFileIndexIcon::SetIconIndex(int value) {
+    if (value == iconIndex_ || numberOfIcons_ == -1) return;
+    if (value < 0) value = 0;
+    if (value >= numberOfIcons_) value = numberOfIcons_ - 1;
+    iconIndex_ = value;
+    SetHandle(nullptr);
+    LoadCurrentIcon();
+}
+
+void TFileIndexIcon::LoadCurrentIcon() { SetHandle(IconSourceExtract(fileName_, iconIndex_)); }
+
+std::unique_ptr<ui::TGraphic> TFileIndexIcon::Clone() const {
+    auto copy = std::make_unique<TFileIndexIcon>();
+    copy->Assign(*this);
+    return copy;
+}
