@@ -263,6 +263,8 @@ void TWinControl::CreateParams(TCreateParams& p) {
 }
 
 HWND TWinControl::Handle() {
+    // The parent's window comes first; creating it creates its children's windows too.
+    if (!handle_ && Parent()) Parent()->Handle();
     if (!handle_) CreateWnd();
     return handle_;
 }
@@ -270,6 +272,7 @@ HWND TWinControl::Handle() {
 void TWinControl::CreateWnd() {
     TCreateParams p;
     CreateParams(p);
+    if (handle_) return;  // made while CreateParams asked for the parent's window
     if ((p.Style & WS_CHILD) && !p.WndParent) throw Exception("Control '" + Name() + "' has no parent window");
     if (p.OwnClass && !RegisterOwnClass(p)) throw Exception("Cannot register window class " + p.ClassName);
     HMENU id = nullptr;

@@ -1,0 +1,274 @@
+// The main window's controls, placed as the window shows them.
+#include "app/MainForm.h"
+#include "app/Resources.h"
+
+using namespace ui;
+
+namespace {
+
+template <class T>
+T* Make(TComponent* owner, TWinControl* parent, const char* name, int left, int top, int width, int height) {
+    T* c = new T(owner);
+    c->SetName(name);
+    c->SetBounds(left, top, width, height);
+    c->SetParent(parent);
+    return c;
+}
+
+TLabel* MakeLabel(TComponent* owner, TWinControl* parent, const char* name, int left, int top, const char* text) {
+    TLabel* l = Make<TLabel>(owner, parent, name, left, top, 0, 0);
+    l->SetCaption(text);
+    return l;
+}
+
+TImage* MakeSlotImage(TComponent* owner, TWinControl* parent, const char* name, int left, int top) {
+    TImage* i = Make<TImage>(owner, parent, name, left, top, 32, 32);
+    i->SetTransparent(true);
+    return i;
+}
+
+// A selection frame: 6 pixels left and 3 above its 32 x 32 image, hidden until selected.
+TBevel* MakeFrame(TComponent* owner, TWinControl* parent, const char* name, int imageLeft, int imageTop) {
+    TBevel* b = Make<TBevel>(owner, parent, name, imageLeft - 6, imageTop - 3, 43, 40);
+    b->SetVisible(false);
+    return b;
+}
+
+TIEButton* MakeButton(TComponent* owner, TWinControl* parent, const char* name, int left, int top, int width,
+                      int height, const char* caption, const char* glyph) {
+    TIEButton* b = Make<TIEButton>(owner, parent, name, left, top, width, height);
+    b->SetInactiveStyle(TInactiveStyle::dsNormal);
+    b->SetLayOut(TButtonLayout::blGlyphLeft);
+    if (glyph) {
+        TBitmap bmp;
+        if (bmp.LoadFromResourceName(MainInstance(), glyph)) b->SetGlyph(bmp);
+    }
+    b->SetCaption(caption);
+    return b;
+}
+
+const TColor kKhaki = 4359300;  // transparent colour of the exit and reset glyphs
+
+}  // namespace
+
+void TForm1::BuildHeader() {
+    Panel1 = Make<TPanel>(this, this, "Panel1", 0, 0, 613, 40);
+    Panel1->SetAlign(TAlign::alTop);
+    Image16 = Make<TImage>(this, Panel1, "Image16", 9, 3, 34, 34);
+    Image16->SetTransparent(true);
+    Image16->SetCenter(true);
+    TIcon programIcon;
+    programIcon.SetHandle(CopyIcon(ProgramIcon()));
+    Image16->Picture().Assign(&programIcon);
+    Label10 = MakeLabel(this, Panel1, "Label10", 48, 9, "Tarvo特製アイコン設定プログラム");
+    Label4 = MakeLabel(this, Panel1, "Label4", 49, 22, "Vemlora");
+    IEButton8 = MakeButton(this, Panel1, "IEButton8", 381, 6, 70, 28, "読込", "GLYPH_LOAD");
+    IEButton5 = MakeButton(this, Panel1, "IEButton5", 453, 6, 74, 28, "実行", "GLYPH_EXEC");
+    IEButton6 = MakeButton(this, Panel1, "IEButton6", 531, 6, 74, 28, "終了", "GLYPH_EXIT");
+    IEButton6->SetTransparentColor(kKhaki);
+}
+
+void TForm1::BuildDesktopTab() {
+    TTabSheet* t = TabSheet2;
+    Image5 = MakeSlotImage(this, t, "Image5", 18, 12);
+    Image6 = MakeSlotImage(this, t, "Image6", 78, 12);
+    Image15 = MakeSlotImage(this, t, "Image15", 138, 12);
+    Image17 = MakeSlotImage(this, t, "Image17", 198, 12);
+    Image18 = MakeSlotImage(this, t, "Image18", 258, 12);
+    Image19 = MakeSlotImage(this, t, "Image19", 18, 75);
+    Image20 = MakeSlotImage(this, t, "Image20", 78, 75);
+    Image21 = MakeSlotImage(this, t, "Image21", 138, 75);
+    Image21->SetVisible(false);
+
+    Label12 = MakeLabel(this, t, "Label12", 9, 54, "ﾏｲｺﾝﾋﾟｭｰﾀ");
+    Label13 = MakeLabel(this, t, "Label13", 75, 54, "ﾈｯﾄﾜｰｸ");
+    Label31 = MakeLabel(this, t, "Label31", 129, 54, "ｺﾝﾄﾛｰﾙP");
+    Label22 = MakeLabel(this, t, "Label22", 195, 54, "ﾌﾟﾘﾝﾀ");
+    Label32 = MakeLabel(this, t, "Label32", 243, 54, "ﾀﾞｲﾔﾙｱｯﾌﾟ");
+    Label39 = MakeLabel(this, t, "Label39", 252, 66, "(ｺﾝﾊﾟﾈ)");
+    Label33 = MakeLabel(this, t, "Label33", 9, 117, "ﾌﾞﾘｰﾌｹｰｽ");
+    Label34 = MakeLabel(this, t, "Label34", 75, 117, "受信ﾄﾚｲ");
+    Label19 = MakeLabel(this, t, "Label19", 129, 117, "ﾏｲﾄﾞｷｭﾒﾝﾄ");
+    Label19->SetVisible(false);
+
+    IEButton1 = MakeButton(this, t, "IEButton1", 189, 87, 58, 22, "全て", "GLYPH_ALL");
+    IEButton1->SetTransparentColor(kKhaki);
+    IEButton2 = MakeButton(this, t, "IEButton2", 249, 87, 58, 22, "標準", "GLYPH_STD");
+    IEButton2->SetTransparentColor(kKhaki);
+
+    // The Recycle Bin group: its frame, small picture and name on the left, the two images,
+    // and the name box on the right.
+    Bevel22 = Make<TBevel>(this, t, "Bevel22", 6, 132, 295, 70);
+    Image2 = Make<TImage>(this, t, "Image2", 20, 146, 16, 16);
+    Image2->SetTransparent(true);
+    {
+        TBitmap bmp;
+        if (bmp.LoadFromResourceName(MainInstance(), "RECYCLE")) Image2->Picture().Assign(&bmp);
+    }
+    Label5 = MakeLabel(this, t, "Label5", 14, 168, "ごみ箱");
+    Image3 = MakeSlotImage(this, t, "Image3", 69, 144);
+    Image4 = MakeSlotImage(this, t, "Image4", 126, 144);
+    Label6 = MakeLabel(this, t, "Label6", 78, 186, "空");
+    Label7 = MakeLabel(this, t, "Label7", 117, 186, "いっぱい");
+    Label21 = MakeLabel(this, t, "Label21", 171, 142, "名前の指定");
+    Edit1 = Make<TEdit>(this, t, "Edit1", 171, 159, 118, 20);
+    Edit1->SetColor(clWhite);
+    Edit1->SetText("ごみ箱");
+
+    // Selection frames, hidden until their slot is selected.
+    Bevel5 = MakeFrame(this, t, "Bevel5", 18, 12);
+    Bevel6 = MakeFrame(this, t, "Bevel6", 78, 12);
+    Bevel17 = MakeFrame(this, t, "Bevel17", 138, 12);
+    Bevel15 = MakeFrame(this, t, "Bevel15", 198, 12);
+    Bevel18 = MakeFrame(this, t, "Bevel18", 258, 12);
+    Bevel19 = MakeFrame(this, t, "Bevel19", 18, 75);
+    Bevel20 = MakeFrame(this, t, "Bevel20", 78, 75);
+    Bevel21 = MakeFrame(this, t, "Bevel21", 138, 75);
+    Bevel4 = MakeFrame(this, t, "Bevel4", 69, 144);
+    Bevel3 = MakeFrame(this, t, "Bevel3", 126, 144);
+
+    // The shortcut drop area.
+    Panel3 = Make<TPanel>(this, t, "Panel3", 6, 207, 295, 130);
+    Panel3->SetBevelInner(TBevelCut::bvRaised);
+    Panel3->SetBevelOuter(TBevelCut::bvLowered);
+    Label23 = Make<TLabel>(this, Panel3, "Label23", 21, 69, 249, 13);
+    Label23->SetAutoSize(false);
+    Label23->SetCaption("変更するｼｮｰﾄｶｯﾄｱｲｺﾝをここにﾄﾞﾛｯﾌﾟしてください");
+    Bevel14 = MakeFrame(this, Panel3, "Bevel14", 15, 12);
+    Image1 = MakeSlotImage(this, Panel3, "Image1", 15, 12);
+
+    Image5->OnClick = [this](TObject* s) { Image5Click(s); };
+    Image6->OnClick = [this](TObject* s) { Image6Click(s); };
+    Image15->OnClick = [this](TObject* s) { Image15Click(s); };
+    Image17->OnClick = [this](TObject* s) { Image17Click(s); };
+    Image18->OnClick = [this](TObject* s) { Image18Click(s); };
+    Image19->OnClick = [this](TObject* s) { Image19Click(s); };
+    Image20->OnClick = [this](TObject* s) { Image20Click(s); };
+    Image21->OnClick = [this](TObject* s) { Image21Click(s); };
+    Image3->OnClick = [this](TObject* s) { Image3Click(s); };
+    Image4->OnClick = [this](TObject* s) { Image4Click(s); };
+    Image1->OnClick = [this](TObject* s) { Image1Click(s); };
+    IEButton1->OnClick = [this](TObject* s) { IEButton1Click(s); };
+    IEButton2->OnClick = [this](TObject* s) { IEButton2Click(s); };
+}
+
+void TForm1::BuildStartMenuTab() {
+    TTabSheet* t = TabSheet5;
+    Bevel26 = Make<TBevel>(this, t, "Bevel26", 6, 231, 43, 40);
+    Image23 = MakeSlotImage(this, t, "Image23", 12, 234);
+    ComboBox1 = Make<TComboBox>(this, t, "ComboBox1", 57, 237, 127, 24);
+    ComboBox1->SetItemHeight(16);
+    for (const char* entry : {"ｽﾀｰﾄﾒﾆｭｰ", "ﾃﾞｽｸﾄｯﾌﾟ", "共通ｽﾀｰﾄﾒﾆｭｰ", "共通ﾃﾞｽｸﾄｯﾌﾟ"}) ComboBox1->AddItem(entry);
+    IEButton10 = MakeButton(this, t, "IEButton10", 192, 234, 112, 34, "ﾒﾆｭｰｱｲｺﾝ変更", "GLYPH_MENUICON");
+    Label43 = MakeLabel(this, t, "Label43", 8, 276, "このﾘｽﾄから直接ｱｲｺﾝの読み出せないｱｲﾃﾑの変更は、");
+    Label37 = MakeLabel(this, t, "Label37", 8, 291, "ｱｲｺﾝ右ｸﾘｯｸ→ﾌﾟﾛﾊﾟﾃｨ の[ｱｲｺﾝ変更]でおこなってください ");
+    IEButton9 = MakeButton(this, t, "IEButton9", 192, 309, 112, 25, "標準にもどす", "GLYPH_STD");
+    IEButton9->SetTransparentColor(kKhaki);
+    Label8 = Make<TLabel>(this, t, "Label8", 6, 324, 220, 13);
+    Label8->SetAutoSize(false);
+
+    Image23->OnClick = [this](TObject* s) { Image23Click(s); };
+    ComboBox1->OnChange = [this](TObject* s) { ComboBox1Change(s); };
+    IEButton10->OnClick = [this](TObject* s) { IEButton10Click(s); };
+    IEButton9->OnClick = [this](TObject* s) { IEButton9Click(s); };
+}
+
+void TForm1::BuildOptionsTab() {
+    TTabSheet* t = TabSheet4;
+    Label25 = Make<TLabel>(this, t, "Label25", 9, 13, 277, 16);
+    Label25->SetAutoSize(false);
+    Label25->SetCaption("OS Info");
+
+    // The Control Panel applets, one button and one label a row.
+    Bevel7 = Make<TBevel>(this, t, "Bevel7", 6, 34, 297, 166);
+    struct Row {
+        TIEButton** button;
+        TLabel** label;
+        const char *name, *labelName, *glyph, *text;
+    } rows[] = {
+        {&disp, &Label26, "disp", "Label26", "GLYPH_DISP", "画面のプロパティ"},
+        {&system, &Label27, "system", "Label27", "GLYPH_SYSTEM", "システムのプロパティ"},
+        {&mouse, &Label28, "mouse", "Label28", "GLYPH_MOUSE", "マウスのプロパティ (ｶｰｿﾙ変更など)"},
+        {&tweak, &Label29, "tweak", "Label29", "GLYPH_TWEAK", "Tweak UI パネル(Tweak UI 導入時のみ)"},
+    };
+    int top = 40;
+    for (const Row& r : rows) {
+        *r.button = MakeButton(this, t, r.name, 14, top, 38, 38, "", r.glyph);
+        (*r.button)->SetSpacing(0);
+        *r.label = MakeLabel(this, t, r.labelName, 60, top + 13, r.text);
+        top += 39;
+    }
+    mouse->SetNumGlyphs(1);
+
+    Label40 = MakeLabel(this, t, "Label40", 9, 208, "ｱｲｺﾝｷｬｯｼｭの削除");
+    IEButton11 = MakeButton(this, t, "IEButton11", 14, 224, 38, 38, "", "GLYPH_CACHE");
+    IEButton11->SetSpacing(0);
+    Label41 = MakeLabel(this, t, "Label41", 60, 229, "Windows ﾌｫﾙﾀﾞにあるｱｲｺﾝｷｬｯｼｭを消去");
+    Label42 = MakeLabel(this, t, "Label42", 60, 244, "します。ｷｬｯｼｭはWindowsが再作成します");
+
+    Label44 = MakeLabel(this, t, "Label44", 9, 272, "特殊ｱｲｺﾝ変更ﾚｼﾞｽﾄﾘの削除");
+    IEButton12 = MakeButton(this, t, "IEButton12", 14, 288, 38, 38, "", "GLYPH_SHELLICONS");
+    IEButton12->SetSpacing(0);
+    Label45 = MakeLabel(this, t, "Label45", 60, 293, "ﾄﾞﾗｲﾌﾞやﾌｫﾙﾀﾞｱｲｺﾝの変更を記録する");
+    Label46 = MakeLabel(this, t, "Label46", 60, 308, "ﾚｼﾞｽﾄﾘを消去しｵﾘｼﾞﾅﾙに戻します");
+
+    disp->OnClick = [this](TObject* s) { dispClick(s); };
+    system->OnClick = [this](TObject* s) { systemClick(s); };
+    mouse->OnClick = [this](TObject* s) { IEButton3Click(s); };
+    tweak->OnClick = [this](TObject* s) { tweakClick(s); };
+    IEButton11->OnClick = [this](TObject* s) { IEButton11Click(s); };
+    IEButton12->OnClick = [this](TObject* s) { IEButton12Click(s); };
+}
+
+void TForm1::BuildRightSide() {
+    Panel5 = Make<TPanel>(this, this, "Panel5", 324, 39, 292, 376);
+    Panel5->SetBevelOuter(TBevelCut::bvNone);
+
+    IconListBox1 = Make<TIconListBox>(this, Panel5, "IconListBox1", 9, 11, 268, 269);
+    IconListBox1->SetColor(clWhite);
+    IconListBox1->SetXIcons(7);
+    IconListBox1->SetYIcons(7);
+
+    Panel4 = Make<TPanel>(this, Panel5, "Panel4", 9, 288, 271, 85);
+    Panel4->SetBevelInner(TBevelCut::bvRaised);
+    Panel4->SetBevelOuter(TBevelCut::bvLowered);
+    Panel4->SetCaption("ここに新しいアイコンファイルをドロップ");
+    Label1 = MakeLabel(this, Panel4, "Label1", 8, 64, "ﾀﾞﾌﾞﾙｸﾘｯｸで即座に変わります");
+    IEButton13 = MakeButton(this, Panel4, "IEButton13", 183, 3, 82, 28, "前のﾌｧｲﾙ", "GLYPH_PREV");
+    IEButton13->SetNumGlyphs(1);
+    IEButton13->SetVisible(false);
+    Label3 = Make<TLabel>(this, Panel4, "Label3", 225, 6, 36, 15);
+    Label3->SetAutoSize(false);
+
+    // The option check boxes cover the grid while the options tab is active.
+    Panel2 = Make<TPanel>(this, Panel5, "Panel2", 3, 6, 283, 367);
+    Panel2->SetVisible(false);
+    icon = Make<TCheckBox>(this, Panel2, "icon", 9, 15, 217, 17);
+    icon->SetCaption("多色アイコンを使う (要再起動)");
+    Label9 = MakeLabel(this, Panel2, "Label9", 27, 38, "デスクトップのアイコンを標準以外の");
+    Label11 = MakeLabel(this, Panel2, "Label11", 27, 53, "色のものに変えるときは");
+    Label14 = MakeLabel(this, Panel2, "Label14", 27, 68, "チェックを ON にしてください。");
+    shortcut = Make<TCheckBox>(this, Panel2, "shortcut", 9, 105, 217, 22);
+    shortcut->SetCaption("ショートカットの矢印を消す");
+    Label15 = MakeLabel(this, Panel2, "Label15", 27, 131, "ショートカットアイコンにつく小さな");
+    Label16 = MakeLabel(this, Panel2, "Label16", 27, 146, "矢印マークを消します。 ");
+    jushintray = Make<TCheckBox>(this, Panel2, "jushintray", 9, 195, 139, 16);
+    jushintray->SetCaption("受信トレイを消す");
+    Label17 = MakeLabel(this, Panel2, "Label17", 27, 217, "あまり使わない受信トレイアイコンを");
+    Label18 = MakeLabel(this, Panel2, "Label18", 27, 232, "画面から消します。");
+    Label20 = nullptr;
+
+    IconListBox1->OnClick = [this](TObject* s) { IconListBox1Click(s); };
+    IconListBox1->OnDblClick = [this](TObject* s) { IconListBox1DblClick(s); };
+    IconListBox1->OnFileChange = [this](TObject* s) { IconListBox1FileChange(s); };
+    IEButton13->OnClick = [this](TObject* s) { IEButton13Click(s); };
+}
+
+void TForm1::BuildStatusBar() {
+    StatusBar1 = Make<TStatusBar>(this, this, "StatusBar1", 0, 420, 613, 28);
+    StatusBar1->SetAlign(TAlign::alBottom);
+    StatusBar1->SetSizeGrip(false);
+    StatusBar1->AddPanel(150, " www.vemlora.example");
+    StatusBar1->AddPanel(120, " ver2.11.905.501");
+    StatusBar1->AddPanel(50, "");
+}
