@@ -28,3 +28,10 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineboot -i >/dev/null 2>&1 </dev/null || true
   wineserver -w
 fi
+# The program's font, "ＭＳ Ｐゴシック", is proportional: give it the proportional IPA face.
+if [ ! -f "$WINEPREFIX/.vemlora-fonts" ]; then
+  wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'ＭＳ Ｐゴシック' /d 'IPAPGothic' /f >/dev/null 2>&1 </dev/null
+  wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'ＭＳ ゴシック' /d 'IPAGothic' /f >/dev/null 2>&1 </dev/null
+  wineserver -w
+  touch "$WINEPREFIX/.vemlora-fonts"
+fi

@@ -538,6 +538,8 @@ bool TWinControl::RouteMouse(UINT msg, WPARAM wp, LPARAM lp) {
         TControl* target = ControlAtPos(p, true);
         if (!target) return false;
         captureControl_ = target;
+        // Only a single press may end in a click; the release after a double click does not.
+        captureClicks_ = msg == WM_LBUTTONDOWN;
         SetCapture(handle_);
         if (IsButtonDblClk(msg) && target->WantsDoubleClicks()) {
             if (button == TMouseButton::mbLeft) target->DblClick();
@@ -555,7 +557,9 @@ bool TWinControl::RouteMouse(UINT msg, WPARAM wp, LPARAM lp) {
         RECT r = target->BoundsRect();
         bool inside = PtInRect(&r, p) != FALSE;
         target->MouseUp(button, shift, p.x - target->Left(), p.y - target->Top());
-        if (button == TMouseButton::mbLeft && inside && target->Parent() == this) target->Click();
+        bool click = button == TMouseButton::mbLeft && inside && captureClicks_;
+        captureClicks_ = false;
+        if (click && target->Parent() == this) target->Click();
         return true;
     }
     return false;

@@ -274,6 +274,7 @@ private:
     std::vector<TControl*> controls_;
     TControl* hotControl_ = nullptr;      // graphic child under the mouse
     TControl* captureControl_ = nullptr;  // graphic child that got the button press
+    bool captureClicks_ = false;          // that press was a single left press
     bool trackingLeave_ = false;
     bool tabStop_ = false;
     int nextChildId_ = 100;
