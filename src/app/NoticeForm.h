@@ -8,6 +8,7 @@
 class TForm2 : public ui::TForm {
 public:
     explicit TForm2(ui::TComponent* owner);
+    ~TForm2() override;
 
     ui::TBevel* Bevel1;
     ui::TImage* Image16;

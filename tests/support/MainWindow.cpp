@@ -1,0 +1,92 @@
+#include "support/MainWindow.h"
+
+#include <shlobj.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "app/Probe.h"
+
+namespace testing_support {
+
+namespace {
+const char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+}
+
+MainWindow::MainWindow(const std::function<void()>& seed) {
+    registry_ = std::make_unique<RegistrySandbox>();
+    boxes_ = std::make_unique<MessageBoxCapture>();
+    desktop_ = std::make_unique<TempDir>();
+    registry_->CopyFromReal(HKEY_CURRENT_USER, kShellFolders);
+    RegSet(HKEY_CURRENT_USER, kShellFolders, "Desktop", desktop_->Path());
+    ui::Application().SetTitle("Vemlora");
+    if (seed) seed();
+    form_ = std::make_unique<TForm1>(nullptr);
+    form_->Show();
+    PumpMessages();
+}
+
+MainWindow::~MainWindow() {
+    form_.reset();
+    PumpMessages();
+    desktop_.reset();
+    boxes_.reset();
+    registry_.reset();
+}
+
+std::string MainWindow::Caption() {
+    char text[1024] = {};
+    GetWindowTextA(form_->Handle(), text, sizeof(text));
+    return text;
+}
+
+void MainWindow::ShowPage(ui::TTabSheet* page) {
+    ui::TPageControl* pc = form_->PageControl1;
+    int index = page->PageIndex();
+    SendMessageA(pc->Handle(), TCM_SETCURSEL, index, 0);
+    NMHDR hdr = {pc->Handle(), static_cast<UINT_PTR>(GetDlgCtrlID(pc->Handle())), static_cast<UINT>(TCN_SELCHANGE)};
+    SendMessageA(GetParent(pc->Handle()), WM_NOTIFY, hdr.idFrom, reinterpret_cast<LPARAM>(&hdr));
+}
+
+void MainWindow::DropFiles(HWND target, const std::vector<std::string>& files, POINT at) {
+    size_t size = sizeof(DROPFILES) + 1;
+    for (const auto& f : files) size += f.size() + 1;
+    HGLOBAL mem = GlobalAlloc(GHND, size);
+    auto* df = static_cast<DROPFILES*>(GlobalLock(mem));
+    df->pFiles = sizeof(DROPFILES);
+    df->pt = at;
+    df->fNC = FALSE;
+    df->fWide = FALSE;
+    char* p = reinterpret_cast<char*>(df) + sizeof(DROPFILES);
+    for (const auto& f : files) {
+        std::memcpy(p, f.c_str(), f.size() + 1);
+        p += f.size() + 1;
+    }
+    *p = 0;
+    GlobalUnlock(mem);
+    PostMessageA(target, WM_DROPFILES, reinterpret_cast<WPARAM>(mem), 0);
+    PumpMessages();
+}
+
+void MainWindow::ClickAt(HWND target, int x, int y, bool doubleClick) {
+    LPARAM at = MAKELPARAM(x, y);
+    PostMessageA(target, WM_MOUSEMOVE, 0, at);
+    PostMessageA(target, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    PostMessageA(target, WM_LBUTTONUP, 0, at);
+    if (doubleClick) {
+        PostMessageA(target, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
+        PostMessageA(target, WM_LBUTTONUP, 0, at);
+    }
+    PumpMessages();
+}
+
+std::string DefaultIconKey(const std::string& clsid) { return "CLSID\\" + clsid + "\\DefaultIcon"; }
+
+std::string Personality() {
+    const char* v = std::getenv("VEMLORA_WINVER");
+    return v ? v : "";
+}
+
+bool PerUserRun() { return app::ProbeOperatingSystem().OsFlag == "YES"; }
+
+}  // namespace testing_support
