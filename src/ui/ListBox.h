@@ -88,6 +88,8 @@ protected:
 
 private:
     HWND Wnd() const { return HandleAllocated() ? PaintWindow() : nullptr; }
+    // An item message straight to the list box's own procedure (the window must exist).
+    LRESULT ItemMessage(UINT msg, WPARAM wp, LPARAM lp) const;
     void SendColumnWidth();
     void SetRedraw(bool on);
 
