@@ -195,10 +195,12 @@ int main() {
         std::printf("extracted_after_first_paint_%s: %d (goal: %d)\n", suffix.c_str(), afterPaint,
                     std::min(49, lib.count));
         std::printf("extracted_after_full_scroll_%s: %d (goal: %d)\n", suffix.c_str(), afterScroll, lib.count);
+        char plainNote[64] = "";
+        if (!floorPlain.empty()) std::snprintf(plainNote, sizeof(plainNote), ", redraw on %.1f ms", Median(floorPlain));
         std::printf("# %s: load %.3f ms, floor %.3f ms (redraw off %.3f ms%s), load over a loaded grid %.1f ms, "
                     "eager %.1f ms, lazy %.3f ms, visible cells %d (%d rows x %d columns shown), scroll through %.0f ms\n",
                     suffix.c_str(), oursMs, floorMs, Median(floorQuiet),
-                    floorPlain.empty() ? "" : (", redraw on " + std::to_string(Median(floorPlain)) + " ms").c_str(),
+                    plainNote,
                     Median(over), Median(eager), Median(lazy), visible, rows, (visible + rows - 1) / rows, scrollMs);
         std::fflush(stdout);
     }
