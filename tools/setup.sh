@@ -35,3 +35,9 @@ if [ ! -f "$WINEPREFIX/.vemlora-fonts" ]; then
   wineserver -w
   touch "$WINEPREFIX/.vemlora-fonts"
 fi
+# A crashing test ends at once instead of waiting in the debugger.
+if [ ! -f "$WINEPREFIX/.vemlora-nodebugger" ]; then
+  wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger /d '' /f >/dev/null 2>&1 </dev/null
+  wineserver -w
+  touch "$WINEPREFIX/.vemlora-nodebugger"
+fi
