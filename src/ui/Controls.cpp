@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <set>
+#include <unordered_map>
 
 namespace ui {
 
@@ -11,8 +12,6 @@ void HandleException(const std::exception& e);  // the application's error repor
 void HandleUnknownException();
 
 namespace {
-
-const char kControlProp[] = "VemloraControl";
 
 bool RegisterOwnClass(const TCreateParams& p) {
     static std::set<String> registered;
@@ -243,8 +242,20 @@ TWinControl::~TWinControl() {
     controls_.clear();
 }
 
+namespace {
+// Window to object, for every window bound to a control. Looked up on every message, so it
+// lives in the process rather than in a window property (a server round trip under Wine).
+std::unordered_map<HWND, TWinControl*>& BoundWindows() {
+    static std::unordered_map<HWND, TWinControl*> map;
+    return map;
+}
+}  // namespace
+
 TWinControl* TWinControl::FromHandle(HWND wnd) {
-    return wnd ? static_cast<TWinControl*>(GetPropA(wnd, kControlProp)) : nullptr;
+    if (!wnd) return nullptr;
+    auto& map = BoundWindows();
+    auto it = map.find(wnd);
+    return it == map.end() ? nullptr : it->second;
 }
 
 void TWinControl::CreateParams(TCreateParams& p) {
@@ -281,7 +292,7 @@ void TWinControl::CreateWnd() {
                                p.Height, p.WndParent, id, MainInstance(), nullptr);
     if (!wnd) throw Exception("Cannot create the window of '" + Name() + "'");
     handle_ = wnd;
-    SetPropA(wnd, kControlProp, this);
+    BoundWindows()[wnd] = this;
     defWndProc_ = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TWinControl::StdWndProc)));
     SendMessageA(wnd, WM_SETFONT, reinterpret_cast<WPARAM>(Font().Handle()), FALSE);
@@ -297,7 +308,7 @@ void TWinControl::DestroyHandle() {
     DestroyWindow(wnd);
     // WM_NCDESTROY has unbound the window; make sure even if it never came.
     if (handle_ == wnd) {
-        RemovePropA(wnd, kControlProp);
+        BoundWindows().erase(wnd);
         handle_ = nullptr;
     }
 }
@@ -451,7 +462,7 @@ LRESULT CALLBACK TWinControl::StdWndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM l
         HandleUnknownException();
     }
     if (msg == WM_NCDESTROY) {
-        RemovePropA(wnd, kControlProp);
+        BoundWindows().erase(wnd);
         if (self->handle_ == wnd) self->handle_ = nullptr;
         self->hotControl_ = self->captureControl_ = nullptr;
         self->trackingLeave_ = false;

@@ -337,8 +337,9 @@ TEST_F(IEButtonTest, ClickFiresOnlyWhenReleasedInside) {
     Move(kLeft + 3, kTop + 4);
     Send(WM_LBUTTONDBLCLK, MK_LBUTTON, kLeft + 3, kTop + 4);
     Release(kLeft + 3, kTop + 4);
+    // The release that ends a double click is no second click.
     std::vector<std::string> expected = {"enter", "down 3,4", "up",       "click", "down 3,4", "leave",
-                                         "up",    "enter",    "dblclick", "down 3,4", "up", "click"};
+                                         "up",    "enter",    "dblclick", "down 3,4", "up"};
     EXPECT_EQ(log, expected);
 }
 
