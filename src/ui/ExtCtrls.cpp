@@ -49,6 +49,12 @@ void TPanel::CreateParams(TCreateParams& params) {
     params.ClassStyle = CS_DBLCLKS | CS_HREDRAW | CS_VREDRAW;
 }
 
+void TPanel::HandleCreated() {
+    // A panel laid over controls made before it covers them (the option panel over the icon
+    // grid); a new child window would otherwise go below its older siblings.
+    SetWindowPos(Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
 void TPanel::SetBevelInner(TBevelCut v) {
     if (bevelInner_ == v) return;
     bevelInner_ = v;

@@ -19,6 +19,7 @@ public:
 
 protected:
     void CreateParams(TCreateParams& params) override;
+    void HandleCreated() override;
     void PaintWindow(HDC dc) override;
 
 private:

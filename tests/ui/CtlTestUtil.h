@@ -10,8 +10,20 @@
 
 namespace ctl_test {
 
-// The colour a device context really shows for `color` (displays of 8 or 16 bits round).
+// The colour a device context really shows for `color` (displays of 16 bits round it).
 inline COLORREF Shown(HDC dc, ui::TColor color) { return GetNearestColor(dc, ui::ColorToRGB(color)); }
+
+// A display of 256 colours or fewer. Under Wine it shows the button face and its highlight
+// alike (both white), so edges drawn in them cannot be told apart on it.
+inline bool PalettedDisplay() {
+    HDC screen = GetDC(nullptr);
+    int bits = GetDeviceCaps(screen, BITSPIXEL);
+    ReleaseDC(nullptr, screen);
+    return bits <= 8;
+}
+
+#define SKIP_UNLESS_3D_COLOURS_DISTINCT() \
+    if (ctl_test::PalettedDisplay()) GTEST_SKIP() << "this display shows the 3-D colours alike"
 
 // A 32 x 32 icon whose left half is opaque `color` and whose right half is transparent.
 inline HICON HalfIcon(COLORREF color) {

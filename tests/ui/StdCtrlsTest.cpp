@@ -141,6 +141,7 @@ TEST_F(LabelTest, TransparentShowsTheParentAndOpaqueFillsItsColour) {
 }
 
 TEST_F(LabelTest, DisabledLabelIsEmbossed) {
+    SKIP_UNLESS_3D_COLOURS_DISTINCT();
     auto* enabled = new TLabel(&form);
     enabled->SetParent(&form);
     enabled->SetBounds(10, 10, 0, 0);
