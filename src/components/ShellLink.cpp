@@ -70,8 +70,11 @@ ShortcutObject CreateShortcutObject() {
 ui::String TargetOf(IShellLinkA* link) {
     char buf[MAX_PATH] = {};
     WIN32_FIND_DATAA fd{};
-    link->GetPath(buf, MAX_PATH, &fd, SLGP_UNCPRIORITY);
+    HRESULT hr = link->GetPath(buf, MAX_PATH, &fd, SLGP_UNCPRIORITY);
     buf[MAX_PATH - 1] = '\0';
+    // A target outside the file system has no path (S_FALSE); some shells still hand back
+    // its parsing name ("::{class}\..."), which is no file either.
+    if (hr != S_OK || (buf[0] == ':' && buf[1] == ':')) return ui::String();
     return buf;
 }
 
