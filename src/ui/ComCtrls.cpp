@@ -220,6 +220,11 @@ void TStatusBar::BoundsChanged() {
     UpdateHeight();
 }
 
+void TStatusBar::FontChanged() {
+    TWinControl::FontChanged();
+    UpdateHeight();  // the bar measured its height anew from the font
+}
+
 void TStatusBar::UpdateHeight() {
     if (!HandleAllocated() || Height() <= 0) return;
     HWND wnd = Handle();

@@ -84,6 +84,7 @@ protected:
     void CreateParams(TCreateParams& params) override;
     void HandleCreated() override;
     void BoundsChanged() override;
+    void FontChanged() override;
 
 private:
     void UpdatePanels();

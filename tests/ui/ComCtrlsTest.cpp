@@ -289,6 +289,12 @@ TEST_F(StatusBarTest, SizeGripAndHeightChangesKeepThePanels) {
     EXPECT_EQ(r.bottom - r.top, 40);
     EXPECT_EQ(r.bottom, 448);
     EXPECT_EQ(bar->Top(), 408);
+
+    // A new font makes the bar measure itself again; it keeps the control's height.
+    bar->Font().SetHeight(-16);
+    r = WindowRectIn(wnd, form.Handle());
+    EXPECT_EQ(r.bottom - r.top, 40);
+    EXPECT_EQ(r.bottom, 448);
 }
 
 TEST_F(StatusBarTest, PanelIndexOutOfRangeRaises) {

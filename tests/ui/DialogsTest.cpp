@@ -100,6 +100,7 @@ void ChooseInDialog(HWND dlg, const std::string& name) {
 }  // namespace
 
 TEST(OpenDialog, ExecuteReturnsTheChosenFile) {
+    testing_support::RegistrySandbox registry;  // the dialog records the folders it visited
     testing_support::TempDir dir;
     std::string file = dir.WriteFile("表示ソフト.ico", "x");
     TOpenDialog dialog(nullptr);
@@ -115,6 +116,7 @@ TEST(OpenDialog, ExecuteReturnsTheChosenFile) {
 }
 
 TEST(OpenDialog, CancelKeepsTheFileName) {
+    testing_support::RegistrySandbox registry;
     TOpenDialog dialog(nullptr);
     dialog.SetFileName("C:\\before.dll");
     ctl_test::OnModalWindow canceller("#32770", [](HWND dlg) { PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0); });
