@@ -297,7 +297,3 @@ TEST_F(StatusBarTest, SizeGripAndHeightChangesKeepThePanels) {
     EXPECT_EQ(r.bottom, 448);
 }
 
-TEST_F(StatusBarTest, PanelIndexOutOfRangeRaises) {
-    EXPECT_THROW(bar->SetPanelText(3, "x"), Exception);
-    EXPECT_THROW(bar->SetPanelText(-1, "x"), Exception);
-}

@@ -128,24 +128,6 @@ TEST_F(PanelTest, CaptionIsCentredInThePanelsFont) {
     EXPECT_LE(cellLeft + ext.cx - maxX, 6);
 }
 
-TEST_F(PanelTest, ChildLabelIsDrawnOnThePanel) {
-    auto* panel = new TPanel(&form);
-    panel->SetBounds(20, 20, 200, 60);
-    panel->SetParent(&form);
-    panel->SetColor(kBlue);
-    auto* label = new TLabel(&form);
-    label->SetParent(panel);
-    label->SetBounds(10, 10, 0, 0);
-    label->SetCaption("WWW");
-    ShowAndPaint();
-    Grab px(panel->Handle());
-    bool ink = false;
-    for (int y = 10; y < 10 + label->Height(); ++y)
-        for (int x = 10; x < 10 + label->Width(); ++x) ink = ink || px(x, y) == px.Of(clWindowText);
-    EXPECT_TRUE(ink);
-    EXPECT_EQ(px(label->Left() + label->Width() + 2, 12), px.Of(kBlue));
-}
-
 TEST_F(PanelTest, PanelMadeLaterCoversTheControlsBelowIt) {
     // The option panel is laid over the icon grid made before it, hidden until needed.
     auto* below = new TEdit(&form);

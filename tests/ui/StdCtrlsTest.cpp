@@ -101,15 +101,6 @@ TEST_F(LabelTest, FollowsTheParentFontAndKeepsItsSizeWithoutAutoSize) {
     EXPECT_EQ(label->Height(), 13);
 }
 
-TEST_F(LabelTest, EmptyLabelKeepsALineHeight) {
-    auto* label = new TLabel(&form);
-    label->SetParent(&form);
-    label->SetCaption("x");
-    label->SetCaption("");
-    EXPECT_EQ(label->Height(), Extent(label->Font(), " ").cy);
-    EXPECT_GT(label->Width(), 0);
-}
-
 TEST_F(LabelTest, RightAlignedLabelGrowsToTheLeft) {
     auto* label = new TLabel(&form);
     label->SetParent(&form);
@@ -333,12 +324,3 @@ TEST_F(ComboBoxTest, ItemsSelectionAndItemHeightSurviveANewWindow) {
     EXPECT_EQ(combo->ItemIndex(), -1);
 }
 
-TEST_F(ComboBoxTest, OutOfRangeIndexSelectsNothing) {
-    auto* combo = new TComboBox(&form);
-    combo->SetParent(&form);
-    combo->AddItem("a");
-    combo->SetItemIndex(5);
-    EXPECT_EQ(combo->ItemIndex(), -1);
-    form.Show();
-    EXPECT_EQ(SendMessageA(combo->Handle(), CB_GETCURSEL, 0, 0), CB_ERR);
-}
