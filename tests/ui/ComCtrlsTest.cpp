@@ -296,4 +296,3 @@ TEST_F(StatusBarTest, SizeGripAndHeightChangesKeepThePanels) {
     EXPECT_EQ(r.bottom - r.top, 40);
     EXPECT_EQ(r.bottom, 448);
 }
-

@@ -323,4 +323,3 @@ TEST_F(ComboBoxTest, ItemsSelectionAndItemHeightSurviveANewWindow) {
     EXPECT_EQ(SendMessageA(wnd, CB_GETCOUNT, 0, 0), 0);
     EXPECT_EQ(combo->ItemIndex(), -1);
 }
-
