@@ -293,6 +293,8 @@ void TWinControl::CreateWnd() {
     if (!wnd) throw Exception("Cannot create the window of '" + Name() + "'");
     handle_ = wnd;
     BoundWindows()[wnd] = this;
+    // Children are made in list order; each goes on top, so a later control covers an earlier one.
+    if (p.Style & WS_CHILD) SetWindowPos(wnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     defWndProc_ = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TWinControl::StdWndProc)));
     SendMessageA(wnd, WM_SETFONT, reinterpret_cast<WPARAM>(Font().Handle()), FALSE);

@@ -162,3 +162,17 @@ TEST(Controls, ClientSizeOfAFixedForm) {
     EXPECT_EQ(r.bottom, 448);
     EXPECT_FALSE(GetWindowLongA(form.Handle(), GWL_STYLE) & WS_THICKFRAME);
 }
+
+TEST(Controls, WindowMadeLaterCoversAnOlderSibling) {
+    TForm form(nullptr);
+    form.SetBounds(0, 0, 300, 200);
+    auto* older = new TWinControl(&form);
+    older->SetBounds(10, 10, 100, 100);
+    older->SetParent(&form);
+    auto* newer = new TWinControl(&form);
+    newer->SetBounds(50, 50, 100, 100);
+    newer->SetParent(&form);
+    form.Show();
+    EXPECT_EQ(ChildWindowFromPoint(form.Handle(), POINT{70, 70}), newer->Handle());
+    EXPECT_EQ(ChildWindowFromPoint(form.Handle(), POINT{20, 20}), older->Handle());
+}
