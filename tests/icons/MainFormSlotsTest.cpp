@@ -261,3 +261,65 @@ TEST(Reset, StandardResetsOnlyTheSelectedSlot) {
         EXPECT_EQ(w->SelectedSlot, c.slot);
     }
 }
+
+namespace {
+
+std::string g_choice;
+std::string g_dialogTitle;
+std::string g_firstType;
+bool g_chose = false;
+
+// Fills in the open dialog once it is up, as a user would, and presses OK (or Cancel).
+void CALLBACK ChooseInOpenDialog(HWND, UINT, UINT_PTR id, DWORD) {
+    HWND dlg = FindWindowA("#32770", "ｱｲｺﾝﾌｧｲﾙの指定");
+    if (!dlg) return;
+    KillTimer(nullptr, id);
+    g_chose = true;
+    char title[256] = {};
+    GetWindowTextA(dlg, title, sizeof(title));
+    g_dialogTitle = title;
+    char type[256] = {};
+    SendDlgItemMessageA(dlg, 0x470, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(type));  // the file type box
+    g_firstType = type;
+    if (g_choice.empty()) {
+        PostMessageA(dlg, WM_COMMAND, IDCANCEL, 0);
+        return;
+    }
+    HWND edit = GetDlgItem(dlg, 0x47C);
+    if (!edit) edit = GetDlgItem(dlg, 0x480);
+    SetWindowTextA(edit, g_choice.c_str());
+    PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dlg, IDOK)));
+}
+
+}  // namespace
+
+TEST(ChoosingIcons, LoadButtonOpensTheDialogAndLoadsTheChosenFile) {
+    MainWindow w;
+    TempDir dir;
+    std::string lib = WritePeIconLibrary(dir, "ソフト\\icons.icl", 9);
+    w->LastFolder = dir.Path() + "\\ソフト\\";
+    g_choice = lib;
+    g_chose = false;
+    UINT_PTR timer = SetTimer(nullptr, 0, 100, ChooseInOpenDialog);
+    w->IEButton8Click(w->IEButton8);
+    KillTimer(nullptr, timer);
+    ASSERT_TRUE(g_chose);
+    EXPECT_EQ(g_dialogTitle, "ｱｲｺﾝﾌｧｲﾙの指定");
+    EXPECT_EQ(g_firstType, "dll,ico,exe,ｱｲｺﾝﾗｲﾌﾞﾗﾘﾌｧｲﾙ");
+    EXPECT_STRCASEEQ(w->IconListBox1->FileName().c_str(), lib.c_str());
+    EXPECT_EQ(w->IconListBox1->NumberOfIcons(), 9);
+    EXPECT_EQ(w->IconListBox1->ItemIndex(), 0);
+    EXPECT_EQ(w->Panel4->Caption(), "Vemlora " + w->IconListBox1->FileName() + " /0");
+    EXPECT_EQ(w->PreviousFile, w->IconListBox1->FileName());
+    EXPECT_TRUE(w.Boxes().Boxes().empty());
+
+    // Cancelling changes nothing.
+    g_choice.clear();
+    g_chose = false;
+    std::string panel = w->Panel4->Caption();
+    timer = SetTimer(nullptr, 0, 100, ChooseInOpenDialog);
+    w->IEButton8Click(w->IEButton8);
+    KillTimer(nullptr, timer);
+    EXPECT_TRUE(g_chose);
+    EXPECT_EQ(w->Panel4->Caption(), panel);
+}

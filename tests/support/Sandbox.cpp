@@ -260,7 +260,9 @@ LRESULT CALLBACK MessageBoxCapture::Hook(int code, WPARAM wp, LPARAM lp) {
         HWND wnd = reinterpret_cast<HWND>(wp);
         char cls[64] = {};
         GetClassNameA(wnd, cls, sizeof(cls));
-        if (std::string(cls) == "#32770") {
+        // Dialogs with a file name box are file dialogs, not message boxes.
+        bool fileDialog = GetDlgItem(wnd, 0x47C) || GetDlgItem(wnd, 0x480);
+        if (std::string(cls) == "#32770" && !fileDialog) {
             Box box;
             char caption[512] = {};
             GetWindowTextA(wnd, caption, sizeof(caption));
