@@ -51,10 +51,10 @@ TForm1::TForm1(TComponent* owner) : TForm(owner) {
     BuildRightSide();
     BuildStatusBar();
 
-    PageControl1->OnChange = [this](TObject* s) { PageControl1Change(s); };
-    IEButton8->OnClick = [this](TObject* s) { IEButton8Click(s); };
-    IEButton5->OnClick = [this](TObject* s) { IEButton5Click(s); };
-    IEButton6->OnClick = [this](TObject* s) { IEButton6Click(s); };
+    PageControl1->OnChange = Handler(&TForm1::PageControl1Change);
+    IEButton8->OnClick = Handler(&TForm1::IEButton8Click);
+    IEButton5->OnClick = Handler(&TForm1::IEButton5Click);
+    IEButton6->OnClick = Handler(&TForm1::IEButton6Click);
 
     OpenDialog1 = new TOpenDialog(this);
     OpenDialog1->SetName("OpenDialog1");
@@ -94,7 +94,7 @@ TForm1::TForm1(TComponent* owner) : TForm(owner) {
     VxShellLink2->SetWindowState(wsNormal);
 
     EndLoading();
-    OnCreate = [this](TObject* s) { FormCreate(s); };
+    OnCreate = Handler(&TForm1::FormCreate);
     DoCreate();
 }
 

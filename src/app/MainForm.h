@@ -169,6 +169,10 @@ public:
     void IEButton6Click(ui::TObject* sender);
 
 private:
+    // An event that calls one of this window's handlers.
+    ui::TNotifyEvent Handler(void (TForm1::*method)(ui::TObject*)) {
+        return [this, method](ui::TObject* sender) { (this->*method)(sender); };
+    }
     void BuildHeader();
     void BuildDesktopTab();
     void BuildStartMenuTab();

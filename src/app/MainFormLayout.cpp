@@ -137,19 +137,19 @@ void TForm1::BuildDesktopTab() {
     Bevel14 = MakeFrame(this, Panel3, "Bevel14", 15, 12);
     Image1 = MakeSlotImage(this, Panel3, "Image1", 15, 12);
 
-    Image5->OnClick = [this](TObject* s) { Image5Click(s); };
-    Image6->OnClick = [this](TObject* s) { Image6Click(s); };
-    Image15->OnClick = [this](TObject* s) { Image15Click(s); };
-    Image17->OnClick = [this](TObject* s) { Image17Click(s); };
-    Image18->OnClick = [this](TObject* s) { Image18Click(s); };
-    Image19->OnClick = [this](TObject* s) { Image19Click(s); };
-    Image20->OnClick = [this](TObject* s) { Image20Click(s); };
-    Image21->OnClick = [this](TObject* s) { Image21Click(s); };
-    Image3->OnClick = [this](TObject* s) { Image3Click(s); };
-    Image4->OnClick = [this](TObject* s) { Image4Click(s); };
-    Image1->OnClick = [this](TObject* s) { Image1Click(s); };
-    IEButton1->OnClick = [this](TObject* s) { IEButton1Click(s); };
-    IEButton2->OnClick = [this](TObject* s) { IEButton2Click(s); };
+    Image5->OnClick = Handler(&TForm1::Image5Click);
+    Image6->OnClick = Handler(&TForm1::Image6Click);
+    Image15->OnClick = Handler(&TForm1::Image15Click);
+    Image17->OnClick = Handler(&TForm1::Image17Click);
+    Image18->OnClick = Handler(&TForm1::Image18Click);
+    Image19->OnClick = Handler(&TForm1::Image19Click);
+    Image20->OnClick = Handler(&TForm1::Image20Click);
+    Image21->OnClick = Handler(&TForm1::Image21Click);
+    Image3->OnClick = Handler(&TForm1::Image3Click);
+    Image4->OnClick = Handler(&TForm1::Image4Click);
+    Image1->OnClick = Handler(&TForm1::Image1Click);
+    IEButton1->OnClick = Handler(&TForm1::IEButton1Click);
+    IEButton2->OnClick = Handler(&TForm1::IEButton2Click);
 }
 
 void TForm1::BuildStartMenuTab() {
@@ -167,10 +167,10 @@ void TForm1::BuildStartMenuTab() {
     Label8 = Make<TLabel>(this, t, "Label8", 6, 324, 220, 13);
     Label8->SetAutoSize(false);
 
-    Image23->OnClick = [this](TObject* s) { Image23Click(s); };
-    ComboBox1->OnChange = [this](TObject* s) { ComboBox1Change(s); };
-    IEButton10->OnClick = [this](TObject* s) { IEButton10Click(s); };
-    IEButton9->OnClick = [this](TObject* s) { IEButton9Click(s); };
+    Image23->OnClick = Handler(&TForm1::Image23Click);
+    ComboBox1->OnChange = Handler(&TForm1::ComboBox1Change);
+    IEButton10->OnClick = Handler(&TForm1::IEButton10Click);
+    IEButton9->OnClick = Handler(&TForm1::IEButton9Click);
 }
 
 void TForm1::BuildOptionsTab() {
@@ -212,12 +212,12 @@ void TForm1::BuildOptionsTab() {
     Label45 = MakeLabel(this, t, "Label45", 60, 293, "ﾄﾞﾗｲﾌﾞやﾌｫﾙﾀﾞｱｲｺﾝの変更を記録する");
     Label46 = MakeLabel(this, t, "Label46", 60, 308, "ﾚｼﾞｽﾄﾘを消去しｵﾘｼﾞﾅﾙに戻します");
 
-    disp->OnClick = [this](TObject* s) { dispClick(s); };
-    system->OnClick = [this](TObject* s) { systemClick(s); };
-    mouse->OnClick = [this](TObject* s) { IEButton3Click(s); };
-    tweak->OnClick = [this](TObject* s) { tweakClick(s); };
-    IEButton11->OnClick = [this](TObject* s) { IEButton11Click(s); };
-    IEButton12->OnClick = [this](TObject* s) { IEButton12Click(s); };
+    disp->OnClick = Handler(&TForm1::dispClick);
+    system->OnClick = Handler(&TForm1::systemClick);
+    mouse->OnClick = Handler(&TForm1::IEButton3Click);
+    tweak->OnClick = Handler(&TForm1::tweakClick);
+    IEButton11->OnClick = Handler(&TForm1::IEButton11Click);
+    IEButton12->OnClick = Handler(&TForm1::IEButton12Click);
 }
 
 void TForm1::BuildRightSide() {
@@ -258,10 +258,10 @@ void TForm1::BuildRightSide() {
     Label18 = MakeLabel(this, Panel2, "Label18", 27, 232, "画面から消します。");
     Label20 = nullptr;
 
-    IconListBox1->OnClick = [this](TObject* s) { IconListBox1Click(s); };
-    IconListBox1->OnDblClick = [this](TObject* s) { IconListBox1DblClick(s); };
-    IconListBox1->OnFileChange = [this](TObject* s) { IconListBox1FileChange(s); };
-    IEButton13->OnClick = [this](TObject* s) { IEButton13Click(s); };
+    IconListBox1->OnClick = Handler(&TForm1::IconListBox1Click);
+    IconListBox1->OnDblClick = Handler(&TForm1::IconListBox1DblClick);
+    IconListBox1->OnFileChange = Handler(&TForm1::IconListBox1FileChange);
+    IEButton13->OnClick = Handler(&TForm1::IEButton13Click);
 }
 
 void TForm1::BuildStatusBar() {

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "icons/IconLocation.h"
 #include "ui/Registry.h"
 #include "ui/SysUtils.h"
 
@@ -19,24 +20,6 @@ const char kCacheFailed[] = "アイコンキャッシュ消去失敗～(T-T)";
 const char kKeyDeleted[] = "ﾚｼﾞｽﾄﾘのｸﾘｱ完了！";
 const char kKeyAbsent[] = "ﾚｼﾞｽﾄﾘはｸﾘｱ済です";
 
-// One directory query into a MAX_PATH buffer; a result that does not fit is refused (empty)
-// rather than used half-written.
-template <class Query>
-ui::String QueryDirectory(Query query) {
-    char buf[MAX_PATH];
-    UINT n = query(buf, MAX_PATH);
-    if (n == 0 || n >= MAX_PATH) return ui::String();
-    return ui::String(buf, n);
-}
-
-ui::String WindowsDir() {
-    return QueryDirectory([](char* buf, UINT size) { return GetWindowsDirectoryA(buf, size); });
-}
-
-ui::String SystemDir() {
-    return QueryDirectory([](char* buf, UINT size) { return GetSystemDirectoryA(buf, size); });
-}
-
 }  // namespace
 
 const TAppletEntry kApplets[4] = {
@@ -49,7 +32,7 @@ const TAppletEntry kApplets[4] = {
 ui::String AppletCommandLine(const ui::String& file) { return kRunApplet + file; }
 
 bool AppletPresent(const ui::String& file) {
-    ui::String dir = SystemDir();
+    ui::String dir = icons::GetSystemDir();
     if (dir.empty()) return false;
     return ui::FileExists(dir + "\\" + file);
 }
@@ -57,7 +40,7 @@ bool AppletPresent(const ui::String& file) {
 void RunApplet(const ui::String& file) { WinExec(AppletCommandLine(file).c_str(), SW_SHOWNORMAL); }
 
 ui::String IconCachePath() {
-    ui::String dir = WindowsDir();
+    ui::String dir = icons::GetWindowsDir();
     if (dir.empty()) return ui::String();
     // Plain appending: a drive root gives two backslashes in a row, which the system accepts.
     return dir + "\\ShellIconCache";

@@ -34,24 +34,7 @@ public:
     }
 };
 
-// A drop as the shell hands it over: DROPFILES followed by the ANSI paths, double-terminated.
-HGLOBAL MakeDrop(const std::vector<std::string>& paths, POINT pt) {
-    size_t size = sizeof(DROPFILES) + 1;
-    for (const std::string& p : paths) size += p.size() + 1;
-    HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
-    auto* df = static_cast<DROPFILES*>(GlobalLock(h));
-    df->pFiles = sizeof(DROPFILES);
-    df->pt = pt;
-    df->fNC = FALSE;
-    df->fWide = FALSE;
-    char* out = reinterpret_cast<char*>(df) + sizeof(DROPFILES);
-    for (const std::string& p : paths) {
-        std::memcpy(out, p.c_str(), p.size() + 1);
-        out += p.size() + 1;
-    }
-    GlobalUnlock(h);
-    return h;
-}
+using testing_support::MakeDrop;
 
 // Whether the drop's memory has been given back (DragFinish frees it).
 bool Released(HGLOBAL h) { return GlobalSize(h) == 0; }

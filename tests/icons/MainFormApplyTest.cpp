@@ -66,8 +66,11 @@ TEST(MainWindowApply, WritesEveryLocationNameAndOptionForThisSystem) {
     }
     if (Depth() >= 16) userExpected.insert(std::string(kMetrics) + "|Shell Icon BPP");
     // The fixture's own desktop folder setting is no write of the program's.
-    for (const std::string& k : hkcu)
-        if (k.find("Shell Folders") == std::string::npos) EXPECT_TRUE(userExpected.count(k)) << k;
+    for (const std::string& k : hkcu) {
+        if (k.find("Shell Folders") == std::string::npos) {
+            EXPECT_TRUE(userExpected.count(k)) << k;
+        }
+    }
     for (const std::string& k : userExpected) EXPECT_TRUE(hkcu.count(k)) << k;
 
     // Colour depth and the multi-colour option.

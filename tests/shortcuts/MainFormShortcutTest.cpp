@@ -18,6 +18,10 @@ using namespace testing_support;
 namespace {
 
 struct LinkSpec {
+    LinkSpec(std::string t = "", std::string icon = "", int index = 0, std::string desc = "", std::string args = "",
+             std::string dir = "", WORD hot = 0)
+        : target(t), iconFile(icon), iconIndex(index), description(desc), arguments(args), workingDir(dir),
+          hotKey(hot) {}
     std::string target;  // empty: a virtual target (the Control Panel)
     std::string iconFile;
     int iconIndex = 0;

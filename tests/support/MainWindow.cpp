@@ -49,22 +49,7 @@ void MainWindow::ShowPage(ui::TTabSheet* page) {
 }
 
 void MainWindow::DropFiles(HWND target, const std::vector<std::string>& files, POINT at) {
-    size_t size = sizeof(DROPFILES) + 1;
-    for (const auto& f : files) size += f.size() + 1;
-    HGLOBAL mem = GlobalAlloc(GHND, size);
-    auto* df = static_cast<DROPFILES*>(GlobalLock(mem));
-    df->pFiles = sizeof(DROPFILES);
-    df->pt = at;
-    df->fNC = FALSE;
-    df->fWide = FALSE;
-    char* p = reinterpret_cast<char*>(df) + sizeof(DROPFILES);
-    for (const auto& f : files) {
-        std::memcpy(p, f.c_str(), f.size() + 1);
-        p += f.size() + 1;
-    }
-    *p = 0;
-    GlobalUnlock(mem);
-    PostMessageA(target, WM_DROPFILES, reinterpret_cast<WPARAM>(mem), 0);
+    PostMessageA(target, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(files, at)), 0);
     PumpMessages();
 }
 

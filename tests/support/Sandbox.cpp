@@ -1,10 +1,12 @@
 #include "support/Sandbox.h"
 
+#include <shlobj.h>
 #include <shlwapi.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <cstring>
 
 namespace testing_support {
 
@@ -276,6 +278,24 @@ LRESULT CALLBACK MessageBoxCapture::Hook(int code, WPARAM wp, LPARAM lp) {
         }
     }
     return CallNextHookEx(self ? self->hook_ : nullptr, code, wp, lp);
+}
+
+HGLOBAL MakeDrop(const std::vector<std::string>& paths, POINT pt) {
+    size_t size = sizeof(DROPFILES) + 1;
+    for (const std::string& p : paths) size += p.size() + 1;
+    HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
+    auto* df = static_cast<DROPFILES*>(GlobalLock(h));
+    df->pFiles = sizeof(DROPFILES);
+    df->pt = pt;
+    df->fNC = FALSE;
+    df->fWide = FALSE;
+    char* out = reinterpret_cast<char*>(df) + sizeof(DROPFILES);
+    for (const std::string& p : paths) {
+        std::memcpy(out, p.c_str(), p.size() + 1);
+        out += p.size() + 1;
+    }
+    GlobalUnlock(h);
+    return h;
 }
 
 void PumpMessages(int rounds) {

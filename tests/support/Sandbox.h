@@ -94,6 +94,10 @@ private:
     std::vector<Box> boxes_;
 };
 
+// A file drop as the shell hands it over: DROPFILES followed by the ANSI paths,
+// double-terminated, with the drop point in client coordinates. The receiver releases it.
+HGLOBAL MakeDrop(const std::vector<std::string>& paths, POINT pt);
+
 // Dispatches the thread's pending messages (posted notes, paints, timers).
 void PumpMessages(int rounds = 3);
 
