@@ -81,14 +81,6 @@ void RegistrySandbox::CopyFromReal(HKEY root, const std::string& key) {
     RegCloseKey(from);
 }
 
-std::string RegistrySandbox::ReadReal(HKEY root, const std::string& key, const std::string& value) {
-    // Predefined handles may be redirected; DisablePredefinedCache is not needed for a fresh open
-    // of the parent through the real HKEY_USERS/HKLM paths, so read through a duplicate handle.
-    std::string out;
-    RegGet(root, key, value, &out);
-    return out;
-}
-
 bool RegSet(HKEY root, const std::string& key, const std::string& value, const std::string& data) {
     HKEY k = CreateReal(root, key);
     if (!k) return false;

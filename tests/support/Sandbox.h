@@ -20,8 +20,6 @@ public:
 
     // Copies one key's values (not subkeys) from the real registry into the sandbox.
     void CopyFromReal(HKEY root, const std::string& key);
-    // Real-registry helpers that also work while the sandbox is active.
-    static std::string ReadReal(HKEY root, const std::string& key, const std::string& value);
 
 private:
     HKEY scratch_ = nullptr;
