@@ -13,117 +13,89 @@ using namespace testing_support;
 
 namespace {
 
-const char kRecycle[] = "{645FF040-5081-101B-9F08-00AA002F954E}";
-const char kNameSpace[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Desktop\\NameSpace";
-const char kMetrics[] = "Control Panel\\Desktop\\WindowMetrics";
+const std::string kRecycle = "{645FF040-5081-101B-9F08-00AA002F954E}", kMetrics = "Control Panel\\Desktop\\WindowMetrics";
+const std::string kNameSpace = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Desktop\\NameSpace";
+const std::string kInboxNameSpace = kNameSpace + "\\{00020D75-0000-0000-C000-000000000046}";
+const std::string kInboxIcon = DefaultIconKey("{00020D75-0000-0000-C000-000000000046}");
 
 std::set<std::string> KeysWithValues(HKEY root) {
     std::set<std::string> keys;
-    for (const RegEntry& e : RegDump(root))
-        if (e.type != 0) keys.insert(e.key + "|" + e.value);
+    for (const RegEntry& e : RegDump(root))  // the fixture's own desktop folder is no write of the program's
+        if (e.type != 0 && e.key.find("Shell Folders") == std::string::npos) keys.insert(e.key + "|" + e.value);
     return keys;
 }
 
-int Depth() {
-    const char* d = std::getenv("VEMLORA_DEPTH");
-    return d ? std::atoi(d) : 32;
+int Depth() { return std::getenv("VEMLORA_DEPTH") ? std::atoi(std::getenv("VEMLORA_DEPTH")) : 32; }
+
+std::string Get(HKEY root, const std::string& key, const std::string& value) {
+    std::string data = "absent";
+    RegGet(root, key, value, &data);
+    return data;
 }
 
 }  // namespace
 
+// Once on a registry without "Shell Icon BPP", once with it stored and the multi-colour option ticked.
 TEST(MainWindowApply, WritesEveryLocationNameAndOptionForThisSystem) {
-    MainWindow w;
-    const bool perUser = w->OsFlag == "YES";
-    w->IEButton5Click(w->IEButton5);
-
-    std::set<std::string> hkcr = KeysWithValues(HKEY_CLASSES_ROOT);
-    std::set<std::string> expected = {
-        DefaultIconKey("{20D04FE0-3AEA-1069-A2D8-08002B30309D}") + "|",
-        DefaultIconKey("{208D2C60-3AEA-1069-A2D7-08002B30309D}") + "|",
-        DefaultIconKey("{21EC2020-3AEA-1069-A2DD-08002B30309D}") + "|",
-        DefaultIconKey("{2227A280-3AEA-1069-A2DE-08002B30309D}") + "|",
-        DefaultIconKey("{992CFFA0-F557-101A-88EC-00DD010CCC48}") + "|",
-        DefaultIconKey("{85BBD920-42A0-1069-A2E4-08002B30309D}") + "|",
-        DefaultIconKey(kRecycle) + "|",
-        DefaultIconKey(kRecycle) + "|empty",
-        DefaultIconKey(kRecycle) + "|full",
-        std::string("CLSID\\") + kRecycle + "|",
-    };
-    if (!w->jushintray->Checked()) expected.insert(DefaultIconKey("{00020D75-0000-0000-C000-000000000046}") + "|");
-    if (!w->shortcut->Checked())
-        for (const char* k : {"DocShortcut", "lnkfile", "piffile"}) expected.insert(std::string(k) + "|IsShortcut");
-    if (w->IsWindows98) expected.insert(DefaultIconKey("{450D8FBA-AD25-11D0-98A8-0800361B1103}") + "|");
-    if (perUser) expected.insert(DefaultIconKey("{a4d92740-67cd-11cf-96f2-00aa00a11dd9}") + "|");
-    EXPECT_EQ(hkcr, expected);
-
-    std::set<std::string> hkcu = KeysWithValues(HKEY_CURRENT_USER);
-    std::set<std::string> userExpected;
-    if (perUser) {
-        for (const char* v : {"", "empty", "full"})
-            userExpected.insert("Software\\Classes\\" + DefaultIconKey(kRecycle) + "|" + v);
-        userExpected.insert("Software\\Classes\\" + DefaultIconKey("{20D04FE0-3AEA-1069-A2D8-08002B30309D}") + "|");
-        userExpected.insert("Software\\Classes\\" + DefaultIconKey("{208D2C60-3AEA-1069-A2D7-08002B30309D}") + "|");
-    }
-    if (Depth() >= 16) userExpected.insert(std::string(kMetrics) + "|Shell Icon BPP");
-    // The fixture's own desktop folder setting is no write of the program's.
-    for (const std::string& k : hkcu) {
-        if (k.find("Shell Folders") == std::string::npos) {
-            EXPECT_TRUE(userExpected.count(k)) << k;
+    for (const std::string stored : {"", "16"}) {
+        MainWindow w([&] { if (!stored.empty()) RegSet(HKEY_CURRENT_USER, kMetrics, "Shell Icon BPP", stored); });
+        if (!stored.empty()) w->icon->SetChecked(true);
+        const bool perUser = w->OsFlag == "YES";
+        w->IEButton5Click(w->IEButton5);
+        std::set<std::string> hkcr = {"CLSID\\" + kRecycle + "|", DefaultIconKey(kRecycle) + "|empty",
+                                      DefaultIconKey(kRecycle) + "|full", DefaultIconKey(kRecycle) + "|"}, hkcu;
+        for (const char* c : {"{20D04FE0-3AEA-1069-A2D8-08002B30309D}", "{208D2C60-3AEA-1069-A2D7-08002B30309D}",
+                              "{21EC2020-3AEA-1069-A2DD-08002B30309D}", "{2227A280-3AEA-1069-A2DE-08002B30309D}",
+                              "{992CFFA0-F557-101A-88EC-00DD010CCC48}", "{85BBD920-42A0-1069-A2E4-08002B30309D}"})
+            hkcr.insert(DefaultIconKey(c) + "|");
+        if (!w->jushintray->Checked()) hkcr.insert(kInboxIcon + "|");
+        if (!w->shortcut->Checked())
+            for (const char* k : {"DocShortcut", "lnkfile", "piffile"}) hkcr.insert(std::string(k) + "|IsShortcut");
+        if (w->IsWindows98) hkcr.insert(DefaultIconKey("{450D8FBA-AD25-11D0-98A8-0800361B1103}") + "|");
+        if (perUser) {
+            hkcr.insert(DefaultIconKey("{a4d92740-67cd-11cf-96f2-00aa00a11dd9}") + "|");
+            for (const char* v : {"", "empty", "full"}) hkcu.insert("Software\\Classes\\" + DefaultIconKey(kRecycle) + "|" + v);
+            for (const char* c : {"{20D04FE0-3AEA-1069-A2D8-08002B30309D}", "{208D2C60-3AEA-1069-A2D7-08002B30309D}"})
+                hkcu.insert("Software\\Classes\\" + DefaultIconKey(c) + "|");
         }
+        if (Depth() >= 16 || !stored.empty()) hkcu.insert(kMetrics + "|Shell Icon BPP");
+        EXPECT_EQ(KeysWithValues(HKEY_CLASSES_ROOT), hkcr);
+        EXPECT_EQ(KeysWithValues(HKEY_CURRENT_USER), hkcu);
+        // At low depth an absent value stays absent and a stored one becomes "4", whatever the option.
+        EXPECT_EQ(Get(HKEY_CURRENT_USER, kMetrics, "Shell Icon BPP"),
+                  Depth() < 16 ? (stored.empty() ? "absent" : "4") : !w->icon->Checked() ? "4" : (Depth() > 16 && !perUser) ? "24" : "16");
+        // The empty name box is written as "ごみ箱" under its keys and shown again.
+        EXPECT_EQ(w->Edit1->Text(), "ごみ箱");
+        for (const std::string& key : {kNameSpace + "\\" + kRecycle, "SOFTWARE\\Classes\\CLSID\\" + kRecycle})
+            EXPECT_EQ(Get(HKEY_LOCAL_MACHINE, key, ""), "ごみ箱") << key;
     }
-    for (const std::string& k : userExpected) EXPECT_TRUE(hkcu.count(k)) << k;
-
-    // Colour depth and the multi-colour option.
-    std::string bpp;
-    if (Depth() >= 16) {
-        ASSERT_TRUE(RegGet(HKEY_CURRENT_USER, kMetrics, "Shell Icon BPP", &bpp));
-        EXPECT_EQ(bpp, !w->icon->Checked() ? "4" : (Depth() > 16 && !perUser) ? "24" : "16");
-    } else {
-        EXPECT_FALSE(RegValuePresent(HKEY_CURRENT_USER, kMetrics, "Shell Icon BPP")) << "absent stays absent";
-    }
-
-    // The empty name box is written as "ごみ箱" under its three keys and shown again.
-    EXPECT_EQ(w->Edit1->Text(), "ごみ箱");
-    std::string name;
-    ASSERT_TRUE(RegGet(HKEY_LOCAL_MACHINE, std::string(kNameSpace) + "\\" + kRecycle, "", &name));
-    EXPECT_EQ(name, "ごみ箱");
-    ASSERT_TRUE(RegGet(HKEY_LOCAL_MACHINE, std::string("SOFTWARE\\Classes\\CLSID\\") + kRecycle, "", &name));
-    EXPECT_EQ(name, "ごみ箱");
-}
-
-TEST(MainWindowApply, AtLowDepthAnExistingBppBecomesFourWhateverTheOption) {
-    MainWindow w([] { RegSet(HKEY_CURRENT_USER, kMetrics, "Shell Icon BPP", "16"); });
-    w->icon->SetChecked(true);
-    w->IEButton5Click(w->IEButton5);
-    std::string bpp;
-    ASSERT_TRUE(RegGet(HKEY_CURRENT_USER, kMetrics, "Shell Icon BPP", &bpp));
-    if (Depth() < 16)
-        EXPECT_EQ(bpp, "4");
-    else
-        EXPECT_EQ(bpp, (Depth() > 16 && w->OsFlag == "NO") ? "24" : "16");
 }
 
 TEST(MainWindowApply, OptionsRoundTripThroughTheRegistry) {
-    MainWindow w;
-    w->shortcut->SetChecked(false);
-    w->jushintray->SetChecked(true);
-    w->IEButton5Click(w->IEButton5);
-    for (const char* k : {"DocShortcut", "lnkfile", "piffile"})
-        EXPECT_TRUE(RegValuePresent(HKEY_CLASSES_ROOT, k, "IsShortcut")) << k;
-    EXPECT_FALSE(RegKeyPresent(HKEY_LOCAL_MACHINE, std::string(kNameSpace) + "\\{00020D75-0000-0000-C000-000000000046}"));
-    w->shortcut->SetChecked(true);
-    w->jushintray->SetChecked(false);
-    w->IEButton5Click(w->IEButton5);
-    for (const char* k : {"DocShortcut", "lnkfile", "piffile"})
-        EXPECT_FALSE(RegValuePresent(HKEY_CLASSES_ROOT, k, "IsShortcut")) << k;
-    std::string inbox;
-    ASSERT_TRUE(RegGet(HKEY_LOCAL_MACHINE, std::string(kNameSpace) + "\\{00020D75-0000-0000-C000-000000000046}", "",
-                       &inbox));
-    EXPECT_EQ(inbox, "受信ﾄﾚｲ");
-    // A new start on the same registry reads the states back.
-    w->shortcut->SetChecked(false);
-    w->jushintray->SetChecked(true);
-    TForm1 again(nullptr);
-    EXPECT_TRUE(again.shortcut->Checked());
-    EXPECT_FALSE(again.jushintray->Checked());
+    MainWindow w([] {
+        RegSet(HKEY_LOCAL_MACHINE, kInboxNameSpace + "\\Sub\\Deeper", "v", "1");
+        RegSet(HKEY_LOCAL_MACHINE, kNameSpace + "\\{Sibling}", "", "keep");
+    });
+    for (bool ticked : {false, true}) {
+        w->shortcut->SetChecked(ticked);
+        w->jushintray->SetChecked(!ticked);
+        w->IEButton5Click(w->IEButton5);
+        for (const char* k : {"DocShortcut", "lnkfile", "piffile"}) {
+            EXPECT_TRUE(RegKeyPresent(HKEY_CLASSES_ROOT, k)) << k;
+            EXPECT_EQ(Get(HKEY_CLASSES_ROOT, k, "IsShortcut"), ticked ? "absent" : "") << k;
+        }
+        // Removing the Inbox deletes its NameSpace key with the subkeys; bringing it back makes it anew.
+        std::vector<RegEntry> inbox = RegDump(HKEY_LOCAL_MACHINE, kInboxNameSpace);
+        if (ticked)
+            EXPECT_EQ(inbox, (std::vector<RegEntry>{{kInboxNameSpace, "", REG_SZ, "受信ﾄﾚｲ"}}));
+        else
+            EXPECT_TRUE(inbox.empty() && !RegKeyPresent(HKEY_LOCAL_MACHINE, kInboxNameSpace));
+        EXPECT_TRUE(RegKeyPresent(HKEY_LOCAL_MACHINE, kNameSpace + "\\{Sibling}"));
+        EXPECT_EQ(Get(HKEY_CLASSES_ROOT, kInboxIcon, ""),
+                  ticked ? icons::MakeIconLocation(w->Slots[8].CurrentFile, w->Slots[8].CurrentIndex) : "absent");
+        // A new start on the same registry reads the states back.
+        TForm1 again(nullptr);
+        EXPECT_EQ(again.shortcut->Checked(), ticked);
+        EXPECT_EQ(again.jushintray->Checked(), !ticked);
+    }
 }
