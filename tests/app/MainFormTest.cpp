@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include <cstdlib>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -37,31 +38,30 @@ TEST(MainWindow, FixedWindowWithItsHeaderTabsGridAndStatusBar) {
     MainWindow w;
     RECT client;
     GetClientRect(w->Handle(), &client);
-    EXPECT_EQ(client.right, 613);
-    EXPECT_EQ(client.bottom, 448);
+    EXPECT_EQ(std::make_pair(client.right, client.bottom), std::make_pair(613L, 448L));
     EXPECT_FALSE(GetWindowLongA(w->Handle(), GWL_STYLE) & (WS_THICKFRAME | WS_MAXIMIZEBOX)) << "not resizable";
 
     EXPECT_EQ(StatusText(w, 1), " ver2.11.905.501");
     EXPECT_EQ(StatusText(w, 0).rfind(" ", 0), 0u) << "a space before the web address";
     int parts[3] = {};
     ASSERT_EQ(SendMessageA(w->StatusBar1->Handle(), SB_GETPARTS, 3, reinterpret_cast<LPARAM>(parts)), 3);
-    EXPECT_EQ(parts[0], 150);
-    EXPECT_EQ(parts[1], 270);
+    EXPECT_EQ(std::make_pair(parts[0], parts[1]), std::make_pair(150, 270));
     EXPECT_FALSE(GetWindowLongA(w->StatusBar1->Handle(), GWL_STYLE) & SBARS_SIZEGRIP);
 
     struct { ui::TControl* control; int left, top, width, height; } places[] = {
-        {w->StatusBar1, 0, 420, 613, 28}, {w->Panel1, 0, 0, 613, 40}, {w->Image16, 9, 3, 34, 34}, {w->IEButton8, 381, 6, 70, 28},
-        {w->IEButton5, 453, 6, 74, 28}, {w->IEButton6, 531, 6, 74, 28}, {w->PageControl1, 5, 42, 317, 373},
-        {w->Panel5, 324, 39, 292, 376}, {w->IconListBox1, 9, 11, 268, 269}, {w->Panel4, 9, 288, 271, 85},
-        {w->IEButton13, 183, 3, 82, 28}, {w->Label3, 225, 6, 36, 15}, {w->Panel2, 3, 6, 283, 367}, {w->Image5, 18, 12, 32, 32},
-        {w->Image6, 78, 12, 32, 32}, {w->Image15, 138, 12, 32, 32}, {w->Image17, 198, 12, 32, 32}, {w->Image18, 258, 12, 32, 32},
-        {w->Image19, 18, 75, 32, 32}, {w->Image20, 78, 75, 32, 32}, {w->Image21, 138, 75, 32, 32}, {w->Image3, 69, 144, 32, 32},
-        {w->Image4, 126, 144, 32, 32}, {w->Bevel5, 12, 9, 43, 40}, {w->Bevel3, 120, 141, 43, 40}, {w->Bevel22, 6, 132, 295, 70},
-        {w->Edit1, 171, 159, 118, 20}, {w->IEButton1, 189, 87, 58, 22}, {w->IEButton2, 249, 87, 58, 22},
-        {w->Panel3, 6, 207, 295, 130}, {w->Bevel14, 9, 9, 43, 40}, {w->Image1, 15, 12, 32, 32}, {w->Bevel26, 6, 231, 43, 40},
-        {w->Image23, 12, 234, 32, 32}, {w->IEButton10, 192, 234, 112, 34}, {w->IEButton9, 192, 309, 112, 25},
-        {w->Label8, 6, 324, 220, 13}, {w->Label25, 9, 13, 277, 16}, {w->icon, 9, 15, 217, 17}, {w->shortcut, 9, 105, 217, 22},
-        {w->jushintray, 9, 195, 139, 16},
+        {w->StatusBar1, 0, 420, 613, 28}, {w->Panel1, 0, 0, 613, 40}, {w->Image16, 9, 3, 34, 34},
+        {w->IEButton8, 381, 6, 70, 28}, {w->IEButton5, 453, 6, 74, 28}, {w->IEButton6, 531, 6, 74, 28},
+        {w->PageControl1, 5, 42, 317, 373}, {w->Panel5, 324, 39, 292, 376}, {w->IconListBox1, 9, 11, 268, 269},
+        {w->Panel4, 9, 288, 271, 85}, {w->IEButton13, 183, 3, 82, 28}, {w->Label3, 225, 6, 36, 15},
+        {w->Panel2, 3, 6, 283, 367}, {w->Image5, 18, 12, 32, 32}, {w->Image6, 78, 12, 32, 32}, {w->Image15, 138, 12, 32, 32},
+        {w->Image17, 198, 12, 32, 32}, {w->Image18, 258, 12, 32, 32}, {w->Image19, 18, 75, 32, 32},
+        {w->Image20, 78, 75, 32, 32}, {w->Image21, 138, 75, 32, 32}, {w->Image3, 69, 144, 32, 32},
+        {w->Image4, 126, 144, 32, 32}, {w->Bevel5, 12, 9, 43, 40}, {w->Bevel3, 120, 141, 43, 40}, {w->Bevel14, 9, 9, 43, 40},
+        {w->Bevel22, 6, 132, 295, 70}, {w->Edit1, 171, 159, 118, 20}, {w->IEButton1, 189, 87, 58, 22},
+        {w->IEButton2, 249, 87, 58, 22}, {w->Panel3, 6, 207, 295, 130}, {w->Image1, 15, 12, 32, 32},
+        {w->Bevel26, 6, 231, 43, 40}, {w->Image23, 12, 234, 32, 32}, {w->IEButton10, 192, 234, 112, 34},
+        {w->IEButton9, 192, 309, 112, 25}, {w->Label8, 6, 324, 220, 13}, {w->Label25, 9, 13, 277, 16},
+        {w->icon, 9, 15, 217, 17}, {w->shortcut, 9, 105, 217, 22}, {w->jushintray, 9, 195, 139, 16},
     };
     for (const auto& p : places) {
         RECT r = ParentRect(p.control);
@@ -70,23 +70,20 @@ TEST(MainWindow, FixedWindowWithItsHeaderTabsGridAndStatusBar) {
     }
     RECT tab;  // the three tabs are 78 x 22
     ASSERT_TRUE(SendMessageA(w->PageControl1->Handle(), TCM_GETITEMRECT, 0, reinterpret_cast<LPARAM>(&tab)));
-    EXPECT_EQ(tab.right - tab.left, 78);
-    EXPECT_EQ(tab.bottom - tab.top, 22);
+    EXPECT_EQ(std::make_pair(tab.right - tab.left, tab.bottom - tab.top), std::make_pair(78L, 22L));
 }
 
 TEST(MainWindow, StartsWithMyComputerSelectedAndItsFileInTheGrid) {
     MainWindow w;
-    EXPECT_EQ(w->SelectedSlot, 1);
-    EXPECT_EQ(w->PageControl1->ActivePage(), w->TabSheet2);
+    EXPECT_TRUE(w->SelectedSlot == 1 && w->PageControl1->ActivePage() == w->TabSheet2);
     for (int n = 1; n <= 11; ++n) EXPECT_EQ(w->SlotBevel(n)->Visible(), n == 1) << n;
     // Nothing stored: My Computer's default, which Wine's explorer.exe gives no icon for.
     const std::string file = icons::GetWindowsDir() + "\\ExpLorer.exe";
     EXPECT_EQ((std::vector<std::string>{w->Slots[1].CurrentFile, w->IconListBox1->FileName(), w->PreviousFile}),
               std::vector<std::string>(3, file));
     EXPECT_EQ(w.Caption(), "Vemlora " + file + " /" + std::to_string(w->IconListBox1->ItemIndex()));
-    EXPECT_EQ(w->LastFolder, icons::GetWindowsDir() + "\\");
     // No NameSpace key in this registry: the name box is empty, its form text replaced.
-    EXPECT_EQ(w->Edit1->Text(), "");
+    EXPECT_EQ(std::make_pair(w->LastFolder, w->Edit1->Text()), std::make_pair(icons::GetWindowsDir() + "\\", std::string()));
     EXPECT_FALSE(w->Image6->Picture().Empty()) << "slot images are painted at start-up";
 }
 
@@ -99,50 +96,38 @@ TEST(MainWindow, StoredLocationsLoadIntoTheSlotsAtStartUp) {
         RegSet(root, prefix + DefaultIconKey("{20D04FE0-3AEA-1069-A2D8-08002B30309D}"), "", shell32 + ",5");
         RegSet(root, prefix + DefaultIconKey("{208D2C60-3AEA-1069-A2D7-08002B30309D}"), "", shell32);  // index 0
         RegSet(HKEY_CLASSES_ROOT, DefaultIconKey("{2227A280-3AEA-1069-A2DE-08002B30309D}"), "", shell32 + ",-3");
-        RegSet(HKEY_LOCAL_MACHINE,
-               "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Desktop\\NameSpace\\"
-               "{645FF040-5081-101B-9F08-00AA002F954E}", "", "くずかご");
+        RegSet(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Desktop\\NameSpace\\"
+                                   "{645FF040-5081-101B-9F08-00AA002F954E}", "", "くずかご");
     });
-    EXPECT_EQ(std::make_pair(w->Slots[1].CurrentFile, w->Slots[1].CurrentIndex), std::make_pair(shell32, 5));
-    EXPECT_EQ(std::make_pair(w->Slots[2].CurrentFile, w->Slots[2].CurrentIndex), std::make_pair(shell32, 0));
-    EXPECT_EQ(std::make_pair(w->Slots[5].CurrentFile, w->Slots[5].CurrentIndex), std::make_pair(shell32, 37))
-        << "a negative index takes the default index";
+    for (auto [n, index] : std::vector<std::pair<int, int>>{{1, 5}, {2, 0}, {5, 37}})  // slot 5: the default index
+        EXPECT_EQ(std::make_pair(w->Slots[n].CurrentFile, w->Slots[n].CurrentIndex), std::make_pair(shell32, index)) << n;
     EXPECT_EQ(w->Edit1->Text(), "くずかご");
-    EXPECT_EQ(w.Caption(), "Vemlora " + shell32 + " /5");
-    EXPECT_EQ(w->IconListBox1->ItemIndex(), 5);
+    EXPECT_EQ(std::make_pair(w.Caption(), w->IconListBox1->ItemIndex()), std::make_pair("Vemlora " + shell32 + " /5", 5));
 }
 
 // The window, and the probe under it, answer as the run's Windows personality and display depth.
 TEST(MainWindow, OperatingSystemAndColourDepthDecideFlagLinesAndOptions) {
     MainWindow w;
-    struct { const char *personality, *name, *flag, *line; } runs[] = {
-        {"win95", "Windows 95", "NO", "Your OS is Windows 95 4.0 Build 950"},
-        {"win98", "Windows 98", "YES", "Your OS is Windows 98 4.10 Build 2222"},
-        {"nt40", "Windows NT", "YES", "Your OS is Windows NT 4.0 Build 1381"},
-        {"", "Windows NT", "YES", "Your OS is Windows NT 6.1 Build 7601"},
+    const std::map<std::string, std::vector<std::string>> runs = {  // name, flag and line for each personality
+        {"win95", {"Windows 95", "NO", "Your OS is Windows 95 4.0 Build 950"}},
+        {"win98", {"Windows 98", "YES", "Your OS is Windows 98 4.10 Build 2222"}},
+        {"nt40", {"Windows NT", "YES", "Your OS is Windows NT 4.0 Build 1381"}},
+        {"", {"Windows NT", "YES", "Your OS is Windows NT 6.1 Build 7601"}},
     };
-    const bool win98 = Personality() == "win98";
-    for (const auto& r : runs) {
-        if (Personality() != r.personality) continue;
-        app::TOsProbe probe = app::ProbeOperatingSystem();
-        EXPECT_TRUE(probe.Succeeded);
-        EXPECT_EQ((std::vector<std::string>{probe.Name, probe.OsFlag, probe.InfoLine}), (std::vector<std::string>{r.name, r.flag, r.line}));
-        EXPECT_EQ(probe.IsWindows98, win98);
-        EXPECT_EQ(w->OsFlag, r.flag);
-        EXPECT_EQ(w->Label25->Caption(), r.line);
-    }
-    EXPECT_EQ(w->IsWindows98, win98);
-    EXPECT_EQ(w->Image21->Visible(), win98);
-    EXPECT_EQ(w->Label19->Visible(), win98);
+    const app::TOsProbe probe = app::ProbeOperatingSystem();
+    EXPECT_TRUE(probe.Succeeded);
+    EXPECT_EQ((std::vector<std::string>{probe.Name, probe.OsFlag, probe.InfoLine}), runs.at(Personality()));
+    EXPECT_EQ((std::vector<std::string>{probe.Name, w->OsFlag, w->Label25->Caption()}), runs.at(Personality()));
+    const bool win98 = Personality() == "win98";  // My Documents only there
+    EXPECT_EQ((std::vector<bool>{probe.IsWindows98, w->IsWindows98, w->Image21->Visible(), w->Label19->Visible()}),
+              std::vector<bool>(4, win98));
     EXPECT_EQ(w->Slots[11].CurrentFile, win98 ? icons::GetSystemDir() + "\\mydocs.dll" : "");
-
     const int bits = std::getenv("VEMLORA_DEPTH") ? std::atoi(std::getenv("VEMLORA_DEPTH")) : 32;
     EXPECT_EQ(w->ScreenBits, bits);
     EXPECT_EQ(w->Label3->Caption(), std::to_string(bits) + "bit");
     EXPECT_EQ(w->icon->Checked(), !(bits >= 4 && bits <= 8));
-    EXPECT_EQ(StatusText(w, 2), bits == 8    ? "現在の画面色は256色です"
-                                : bits == 16 ? "現在の画面色は65536色です"
-                                             : "現在の画面色は1677万色(32bit)です");
+    EXPECT_EQ(StatusText(w, 2), bits == 8 ? "現在の画面色は256色です"
+                                          : bits == 16 ? "現在の画面色は65536色です" : "現在の画面色は1677万色(32bit)です");
 }
 
 TEST(MainWindow, TabPagesSwitchTheRightHandSide) {
@@ -155,8 +140,7 @@ TEST(MainWindow, TabPagesSwitchTheRightHandSide) {
     };
     for (const auto& s : states) {
         w.ShowPage(s.page);
-        EXPECT_EQ(w->PageControl1->ActivePage(), s.page) << s.page->Name();
-        EXPECT_TRUE(IsWindowVisible(s.page->Handle())) << s.page->Name();
+        EXPECT_TRUE(w->PageControl1->ActivePage() == s.page && IsWindowVisible(s.page->Handle())) << s.page->Name();
         EXPECT_EQ((State{w->IconListBox1->Enabled(), w->IEButton5->Enabled(), w->IEButton8->Enabled(), w->IEButton10->Enabled(),
                          w->Panel4->Visible(), w->Panel2->Visible()}), s.state) << s.page->Name();
     }

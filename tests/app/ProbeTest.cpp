@@ -4,49 +4,39 @@
 
 #include "app/Probe.h"
 
-namespace {
-
-OSVERSIONINFOA Version(DWORD major, DWORD minor, DWORD build, DWORD platform) {
+static OSVERSIONINFOA Version(DWORD major, DWORD minor, DWORD build, DWORD platform) {
     return {sizeof(OSVERSIONINFOA), major, minor, build, platform, {}};
 }
 
-struct Expected { const char *flag; bool win98; const char* line; };
-
-void ExpectProbe(const app::TOsProbe& p, const Expected& e) {
-    EXPECT_EQ(p.OsFlag, e.flag) << e.line;
-    EXPECT_EQ(p.IsWindows98, e.win98) << e.line;
-    EXPECT_EQ(p.InfoLine, e.line);
-}
-
-}  // namespace
-
 TEST(OsProbe, ClassifiesEveryPlatform) {
-    struct { OSVERSIONINFOA version; Expected expected; } cases[] = {
-        {Version(4, 0, 0x040003B6, 1), {"NO", false, "Your OS is Windows 95 4.0 Build 950"}},
-        {Version(4, 10, 0x040A07CE, 1), {"YES", true, "Your OS is Windows 98 4.10 Build 1998"}},
-        {Version(4, 0, 1381, 2), {"YES", false, "Your OS is Windows NT 4.0 Build 1381"}},
-        {Version(3, 10, 0, 0), {"NO", false, "Your OS is Win32s on Windows 3.1 3.10 Build 0"}},
+    struct { OSVERSIONINFOA version; const char* flag; bool win98; const char* line; } cases[] = {
+        {Version(4, 0, 0x040003B6, 1), "NO", false, "Your OS is Windows 95 4.0 Build 950"},
+        {Version(4, 10, 0x040A07CE, 1), "YES", true, "Your OS is Windows 98 4.10 Build 1998"},
+        {Version(4, 0, 1381, 2), "YES", false, "Your OS is Windows NT 4.0 Build 1381"},
+        {Version(3, 10, 0, 0), "NO", false, "Your OS is Win32s on Windows 3.1 3.10 Build 0"},
         // An unknown platform has no name: a blank follows "is " directly.
-        {Version(5, 0, 7, 3), {"NO", false, "Your OS is  5.0 Build 7"}},
+        {Version(5, 0, 7, 3), "NO", false, "Your OS is  5.0 Build 7"},
         // The Windows 98 rule needs a minor version above 4 and a build field of at least 1998,
         // the whole field compared as a signed number.
-        {Version(4, 5, 1997, 1), {"NO", false, "Your OS is Windows 95 4.5 Build 1997"}},
-        {Version(4, 4, 0x040A07CE, 1), {"NO", false, "Your OS is Windows 95 4.4 Build 1998"}},
-        {Version(4, 10, 0x80000000u, 1), {"NO", false, "Your OS is Windows 95 4.10 Build 0"}},
+        {Version(4, 5, 1997, 1), "NO", false, "Your OS is Windows 95 4.5 Build 1997"},
+        {Version(4, 4, 0x040A07CE, 1), "NO", false, "Your OS is Windows 95 4.4 Build 1998"},
+        {Version(4, 10, 0x80000000u, 1), "NO", false, "Your OS is Windows 95 4.10 Build 0"},
         // An unknown platform with the 98 numbers counts as Windows 98 too.
-        {Version(4, 10, 2222, 7), {"YES", true, "Your OS is Windows 98 4.10 Build 2222"}},
+        {Version(4, 10, 2222, 7), "YES", true, "Your OS is Windows 98 4.10 Build 2222"},
         // NT keeps its name even with 98-like numbers: the rule only runs while the flag is "NO".
-        {Version(5, 10, 2600, 2), {"YES", false, "Your OS is Windows NT 5.10 Build 2600"}},
+        {Version(5, 10, 2600, 2), "YES", false, "Your OS is Windows NT 5.10 Build 2600"},
     };
-    for (const auto& c : cases) ExpectProbe(app::ClassifyVersion(c.version), c.expected);
+    for (const auto& c : cases) {
+        const app::TOsProbe p = app::ClassifyVersion(c.version);
+        EXPECT_EQ(std::make_tuple(p.OsFlag, p.IsWindows98, p.InfoLine), std::make_tuple(std::string(c.flag), c.win98, std::string(c.line)));
+    }
 }
 
 TEST(ColourDepth, TextForEveryDepth) {
     struct { int bits; const char* text; } cases[] = {
-        {1, "現在の画面色は不明です"},         {4, "現在の画面色は16色です"},
-        {8, "現在の画面色は256色です"},         {15, "現在の画面色は32768色です"},
-        {16, "現在の画面色は65536色です"},      {24, "現在の画面色は1677万色(24bit)です"},
-        {32, "現在の画面色は1677万色(32bit)です"}, {0, "現在の画面色は不明です"},
+        {1, "現在の画面色は不明です"}, {4, "現在の画面色は16色です"}, {8, "現在の画面色は256色です"},
+        {15, "現在の画面色は32768色です"}, {16, "現在の画面色は65536色です"}, {0, "現在の画面色は不明です"},
+        {24, "現在の画面色は1677万色(24bit)です"}, {32, "現在の画面色は1677万色(32bit)です"},
     };
     for (const auto& c : cases) EXPECT_EQ(app::ColorDepthText(c.bits), c.text) << c.bits;
 }

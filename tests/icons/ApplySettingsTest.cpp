@@ -43,13 +43,6 @@ void Seed(HKEY root, const Values& values) {
     for (const Value& v : values) RegSet(root, v.key, v.name, v.data);
 }
 
-// Slot N holds "C:\icons\sN.dll", index N.
-icons::TIconSlotTable NumberedSlots() {
-    icons::TIconSlotTable t;
-    for (icons::TIconSlot& s : t) s.CurrentFile = "C:\\icons\\s" + std::to_string(s.Number) + ".dll", s.CurrentIndex = s.Number;
-    return t;
-}
-
 // Where each slot is written: always, only on Windows 98 ('8') or only with "YES" ('Y'); `perUser` also under HKCU.
 struct Written { int slot; std::string clsid, value; bool perUser; char only; };
 const Written kWritten[] = {
@@ -64,14 +57,15 @@ const Written kWritten[] = {
 }  // namespace
 
 TEST(ApplySettings, GoldenRegistryAfterApplying) {
-    // storedBpp, expectedBpp: "Shell Icon BPP" before and after (nullptr: absent); name: the Recycle Bin name given.
-    struct { const char* os; bool win98; int bits; bool icon; const char *storedBpp, *expectedBpp, *name; } cases[] = {
-        {"NO", false, 32, true, "8", "24", "Trash"},      {"NO", false, 32, false, "16", "4", ""},
-        {"NO", false, 16, true, nullptr, "16", "Trash"},  {"NO", false, 16, false, nullptr, "4", "Trash"},
-        {"NO", false, 8, true, "16", "4", "Trash"},       {"NO", false, 8, true, nullptr, nullptr, ""},
-        {"YES", false, 32, true, nullptr, "16", "Trash"}, {"YES", false, 16, true, "4", "16", ""},
-        {"YES", false, 8, false, "16", "4", "Trash"},     {"YES", true, 32, true, "24", "16", "ごみ"},
-        {"YES", true, 32, false, nullptr, "4", ""},       {"YES", true, 8, true, nullptr, nullptr, "Trash"},
+    // storedBpp, expectedBpp: "Shell Icon BPP" before and after (nullptr: absent); name: the Recycle Bin name given;
+    // inbox: whether the Inbox has a location (without one it is not written).
+    struct { const char* os; bool win98; int bits; bool icon; const char *storedBpp, *expectedBpp, *name; bool inbox; } cases[] = {
+        {"NO", false, 32, true, "8", "24", "Trash", true},      {"NO", false, 32, false, "16", "4", "", true},
+        {"NO", false, 16, true, nullptr, "16", "Trash", true},  {"NO", false, 16, false, nullptr, "4", "Trash", false},
+        {"NO", false, 8, true, "16", "4", "Trash", true},       {"NO", false, 8, true, nullptr, nullptr, "", true},
+        {"YES", false, 32, true, nullptr, "16", "Trash", true}, {"YES", false, 16, true, "4", "16", "", true},
+        {"YES", false, 8, false, "16", "4", "Trash", true},     {"YES", true, 32, true, "24", "16", "ごみ", false},
+        {"YES", true, 32, false, nullptr, "4", "", true},       {"YES", true, 8, true, nullptr, nullptr, "Trash", true},
     };
     const Values seedClasses = {{"lnkfile", "IsShortcut", ""}, {"piffile", "", "PIF"}, {"txtfile", "", "Text Document"}};
     const Value programs = {"Software\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir", "C:\\Program Files"};
@@ -88,7 +82,10 @@ TEST(ApplySettings, GoldenRegistryAfterApplying) {
         icons::TShellOptions options;
         options.Icon = c.icon, options.Shortcut = false, options.Jushintray = false;
         std::string name = c.name;
-        icons::ApplyRegistrySettings(NumberedSlots(), c.os, c.win98, c.bits, options, name);
+        icons::TIconSlotTable slots;  // slot N holds "C:\icons\sN.dll", index N; the Inbox none without `inbox`
+        for (icons::TIconSlot& s : slots) s.CurrentFile = "C:\\icons\\s" + std::to_string(s.Number) + ".dll", s.CurrentIndex = s.Number;
+        if (!c.inbox) slots[8].CurrentFile.clear(), slots[8].CurrentIndex = 0;
+        icons::ApplyRegistrySettings(slots, c.os, c.win98, c.bits, options, name);
         const std::string written = *c.name ? c.name : "ごみ箱";
         EXPECT_EQ(name, written);
 
@@ -98,7 +95,7 @@ TEST(ApplySettings, GoldenRegistryAfterApplying) {
                                {"CLSID\\" + kRecycle, "", written}})
             classes.push_back(v);
         for (const Written& w : kWritten) {
-            if ((w.only == '8' && !c.win98) || (w.only == 'Y' && !yes)) continue;
+            if ((w.only == '8' && !c.win98) || (w.only == 'Y' && !yes) || (w.slot == 8 && !c.inbox)) continue;
             classes.push_back({DI(w.clsid), w.value, Loc(w.slot)});
             if (yes && w.perUser) user.push_back({"Software\\Classes\\" + DI(w.clsid), w.value, Loc(w.slot)});
         }
@@ -110,18 +107,4 @@ TEST(ApplySettings, GoldenRegistryAfterApplying) {
                                                   {kNameSpace + "\\" + kRecycle, "", written},
                                                   {"Software\\Classes\\CLSID\\" + kRecycle, "", written}}));
     }
-}
-
-TEST(ApplySettings, InboxWithoutLocationIsNotWritten) {
-    RegistrySandbox sandbox;
-    icons::TIconSlotTable slots = NumberedSlots();
-    slots[8].CurrentFile.clear();
-    slots[8].CurrentIndex = 0;
-    std::string name = "Trash", inboxName;
-    icons::ApplyRegistrySettings(slots, "YES", false, 32, icons::TShellOptions(), name);
-    EXPECT_TRUE(RegGet(HKEY_LOCAL_MACHINE, kNameSpace + "\\{00020D75-0000-0000-C000-000000000046}", "", &inboxName));
-    EXPECT_EQ(inboxName, "受信ﾄﾚｲ");
-    EXPECT_FALSE(RegKeyPresent(HKEY_CLASSES_ROOT, "CLSID\\{00020D75-0000-0000-C000-000000000046}"));
-    // The other slots are written as usual.
-    EXPECT_TRUE(RegValuePresent(HKEY_CLASSES_ROOT, DI("{85BBD920-42A0-1069-A2E4-08002B30309D}"), ""));
 }

@@ -36,42 +36,34 @@ void ExpectSlot(const TIconSlotTable& t, int n, const std::string& file, int ind
 
 }  // namespace
 
-TEST(IconSlots, EmptyRegistryGivesEveryDefault) {
-    for (const char* os : {"NO", "YES"}) {
-        RegistrySandbox sandbox;
-        TIconSlotTable t, notWin98;
-        icons::LoadAllSlots(t, os, true);
-        for (const auto& d : Defaults()) ExpectSlot(t, d.first, d.second.File, d.second.Index);
-        icons::LoadAllSlots(notWin98, os, false);
-        ExpectSlot(notWin98, 11, "", 0);  // My Documents only exists on Windows 98
-    }
-}
-
 // Slot 2's stored index is damaged everywhere: it falls back to its default while the others load.
-TEST(IconSlots, ReadsHkcrWithNoAndPerUserKeysWithYes) {
+TEST(IconSlots, ReadsHkcrWithNoAndPerUserKeysWithYesAndDefaultsWhenMissing) {
     TempDir dir;
     auto defaults = Defaults();
-    struct { const char* os; bool userValues; } cases[] = {{"NO", true}, {"YES", true}, {"YES", false}};
+    struct { const char* os; bool stored, userValues; } cases[] = {
+        {"NO", false, false}, {"YES", false, false}, {"NO", true, true}, {"YES", true, true}, {"YES", true, false}};
     for (const auto& c : cases) {
         RegistrySandbox sandbox;
         for (const SlotKey& k : kReadKeys) {  // per-user values for slots 1 and 9 only
             const std::string n = std::to_string(k.number), hkcr = dir.WriteFile("hkcr" + n + "表.dll", "MZ");
-            RegSet(HKEY_CLASSES_ROOT, Key(k.clsid), k.value, hkcr + "," + (k.number == 2 ? "1O" : n));
+            if (c.stored) RegSet(HKEY_CLASSES_ROOT, Key(k.clsid), k.value, hkcr + "," + (k.number == 2 ? "1O" : n));
             if (c.userValues && (k.number == 1 || k.number == 9))
                 RegSet(HKEY_CURRENT_USER, "Software\\Classes\\" + Key(k.clsid), k.value, dir.WriteFile("hkcu" + n, "MZ") + ",-" + n);
         }
-        TIconSlotTable t;
+        TIconSlotTable t, notWin98;
         icons::LoadAllSlots(t, c.os, true);
         for (const SlotKey& k : kReadKeys) {
             const int n = k.number;
             const bool user = std::string(c.os) == "YES" && k.perUser;
             if (user && c.userValues && (n == 1 || n == 9))
                 ExpectSlot(t, n, dir / ("hkcu" + std::to_string(n)), defaults[n].Index);  // negative index: default index
-            else if (user || n == 2)
-                ExpectSlot(t, n, defaults[n].File, defaults[n].Index);  // the HKCR value is not seen, or damaged
+            else if (user || n == 2 || !c.stored)
+                ExpectSlot(t, n, defaults[n].File, defaults[n].Index);  // nothing stored, not seen or damaged
             else
                 ExpectSlot(t, n, dir / ("hkcr" + std::to_string(n) + "表.dll"), n);
         }
+        icons::LoadAllSlots(notWin98, c.os, false);
+        ExpectSlot(notWin98, 11, "", 0);  // My Documents only exists on Windows 98
     }
 }
 

@@ -85,17 +85,14 @@ TEST(MainWindowApply, OptionsRoundTripThroughTheRegistry) {
             EXPECT_EQ(Get(HKEY_CLASSES_ROOT, k, "IsShortcut"), ticked ? "absent" : "") << k;
         }
         // Removing the Inbox deletes its NameSpace key with the subkeys; bringing it back makes it anew.
-        std::vector<RegEntry> inbox = RegDump(HKEY_LOCAL_MACHINE, kInboxNameSpace);
-        if (ticked)
-            EXPECT_EQ(inbox, (std::vector<RegEntry>{{kInboxNameSpace, "", REG_SZ, "受信ﾄﾚｲ"}}));
-        else
-            EXPECT_TRUE(inbox.empty() && !RegKeyPresent(HKEY_LOCAL_MACHINE, kInboxNameSpace));
+        EXPECT_EQ(RegKeyPresent(HKEY_LOCAL_MACHINE, kInboxNameSpace), ticked);
+        EXPECT_EQ(RegDump(HKEY_LOCAL_MACHINE, kInboxNameSpace),
+                  (ticked ? std::vector<RegEntry>{{kInboxNameSpace, "", REG_SZ, "受信ﾄﾚｲ"}} : std::vector<RegEntry>{}));
         EXPECT_TRUE(RegKeyPresent(HKEY_LOCAL_MACHINE, kNameSpace + "\\{Sibling}"));
         EXPECT_EQ(Get(HKEY_CLASSES_ROOT, kInboxIcon, ""),
                   ticked ? icons::MakeIconLocation(w->Slots[8].CurrentFile, w->Slots[8].CurrentIndex) : "absent");
         // A new start on the same registry reads the states back.
         TForm1 again(nullptr);
-        EXPECT_EQ(again.shortcut->Checked(), ticked);
-        EXPECT_EQ(again.jushintray->Checked(), !ticked);
+        EXPECT_EQ(std::make_pair(again.shortcut->Checked(), again.jushintray->Checked()), std::make_pair(ticked, !ticked));
     }
 }

@@ -46,9 +46,8 @@ TEST(SlotSelection, EveryImageSelectsItsSlotAndADoubleClickAssignsTheIcon) {
     w->Slots[8].CurrentFile.clear();
     const std::string caption = w.Caption();
     ClickImage(w, w->Image20);
-    EXPECT_EQ(w->SelectedSlot, 1);
-    EXPECT_TRUE(w->Bevel5->Visible() && !w->Bevel20->Visible());
-    EXPECT_EQ(w.Caption(), caption);
+    EXPECT_EQ(std::make_tuple(w->SelectedSlot, w->Bevel5->Visible(), w->Bevel20->Visible(), w.Caption()),
+              std::make_tuple(1, true, false, caption));
 
     // A double click without a file or a selection does nothing.
     auto before = Registry();
@@ -99,20 +98,17 @@ TEST(IconFileDrop, ExtensionsSeveralFilesOtherPagesAndARecreatedPanel) {
         {dir.WriteFile("fol.der\\noext", "n"), false},  // a dot in a folder name is no extension
         {dir / "missing.ico", true},                     // not checked: shows an empty grid
     };
+    auto dropState = [&] { return std::make_tuple(w->IconListBox1->FileName(), w->PreviousFile, w->Panel4->Caption()); };
     for (const auto& c : cases) {
-        const std::string before = w->IconListBox1->FileName();
+        const auto before = dropState();
         MainWindow::DropFiles(w->Panel4->Handle(), {c.path});
-        EXPECT_EQ(w->IconListBox1->FileName(), c.loaded ? c.path : before) << c.path;
-        EXPECT_EQ(w->PreviousFile == c.path, c.loaded) << c.path;
-        if (c.loaded) {
-            EXPECT_EQ(std::make_pair(w->Panel4->Caption(), w->LastFolder), std::make_pair(c.path + " /0", dir.Path() + "\\"));
-        }
+        EXPECT_EQ(dropState(), c.loaded ? std::make_tuple(c.path, c.path, c.path + " /0") : before) << c.path;
     }
+    EXPECT_EQ(w->LastFolder, dir.Path() + "\\");
     // Of several files only the first is taken, and only on the desktop page.
     std::string first = WritePeIconLibrary(dir, "表\\first.dll", 4), second = WritePeIconLibrary(dir, "second.dll", 4);
     MainWindow::DropFiles(w->Panel4->Handle(), {first, second});
-    EXPECT_EQ(w->IconListBox1->FileName(), first);
-    EXPECT_EQ(w->IconListBox1->NumberOfIcons(), 4);
+    EXPECT_EQ(std::make_pair(w->IconListBox1->FileName(), w->IconListBox1->NumberOfIcons()), std::make_pair(first, 4));
     for (ui::TTabSheet* page : {w->TabSheet5, w->TabSheet4}) {
         w.ShowPage(page);
         MainWindow::DropFiles(w->Panel4->Handle(), {second});
@@ -132,8 +128,7 @@ TEST(IconFileDrop, ExtensionsSeveralFilesOtherPagesAndARecreatedPanel) {
     PumpMessages();
     ASSERT_NE(w->Panel4->Handle(), old);
     MainWindow::DropFiles(w->Panel4->Handle(), {ne});
-    EXPECT_EQ(w->IconListBox1->FileName(), ne);
-    EXPECT_EQ(w->IconListBox1->NumberOfIcons(), 5);
+    EXPECT_EQ(std::make_pair(w->IconListBox1->FileName(), w->IconListBox1->NumberOfIcons()), std::make_pair(ne, 5));
 }
 
 // "標準" resets only the selected slot, "全て" every slot; neither writes the registry before "実行".
@@ -204,8 +199,8 @@ TEST(ChoosingIcons, LoadButtonOpensTheDialogAndLoadsTheChosenFile) {
     EXPECT_EQ(g_dialog.firstType, "dll,ico,exe,ｱｲｺﾝﾗｲﾌﾞﾗﾘﾌｧｲﾙ");
     EXPECT_STRCASEEQ(w->IconListBox1->FileName().c_str(), lib.c_str());
     EXPECT_EQ(std::make_pair(w->IconListBox1->NumberOfIcons(), w->IconListBox1->ItemIndex()), std::make_pair(9, 0));
-    EXPECT_EQ(w->Panel4->Caption(), "Vemlora " + w->IconListBox1->FileName() + " /0");
-    EXPECT_EQ(w->PreviousFile, w->IconListBox1->FileName());
+    EXPECT_EQ(std::make_pair(w->Panel4->Caption(), w->PreviousFile),
+              std::make_pair("Vemlora " + w->IconListBox1->FileName() + " /0", w->IconListBox1->FileName()));
     EXPECT_TRUE(w.Boxes().Boxes().empty());
     // Cancelling changes nothing.
     std::string panel = w->Panel4->Caption();
