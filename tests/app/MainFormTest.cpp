@@ -5,8 +5,6 @@
 
 #include <cstdlib>
 #include <map>
-#include <string>
-#include <vector>
 
 #include "app/Probe.h"
 #include "icons/IconLocation.h"
@@ -73,20 +71,6 @@ TEST(MainWindow, FixedWindowWithItsHeaderTabsGridAndStatusBar) {
     EXPECT_EQ(std::make_pair(tab.right - tab.left, tab.bottom - tab.top), std::make_pair(78L, 22L));
 }
 
-TEST(MainWindow, StartsWithMyComputerSelectedAndItsFileInTheGrid) {
-    MainWindow w;
-    EXPECT_TRUE(w->SelectedSlot == 1 && w->PageControl1->ActivePage() == w->TabSheet2);
-    for (int n = 1; n <= 11; ++n) EXPECT_EQ(w->SlotBevel(n)->Visible(), n == 1) << n;
-    // Nothing stored: My Computer's default, which Wine's explorer.exe gives no icon for.
-    const std::string file = icons::GetWindowsDir() + "\\ExpLorer.exe";
-    EXPECT_EQ((std::vector<std::string>{w->Slots[1].CurrentFile, w->IconListBox1->FileName(), w->PreviousFile}),
-              std::vector<std::string>(3, file));
-    EXPECT_EQ(w.Caption(), "Vemlora " + file + " /" + std::to_string(w->IconListBox1->ItemIndex()));
-    // No NameSpace key in this registry: the name box is empty, its form text replaced.
-    EXPECT_EQ(std::make_pair(w->LastFolder, w->Edit1->Text()), std::make_pair(icons::GetWindowsDir() + "\\", std::string()));
-    EXPECT_FALSE(w->Image6->Picture().Empty()) << "slot images are painted at start-up";
-}
-
 TEST(MainWindow, StoredLocationsLoadIntoTheSlotsAtStartUp) {
     const std::string shell32 = icons::GetShell32Path();
     MainWindow w([&] {
@@ -105,9 +89,20 @@ TEST(MainWindow, StoredLocationsLoadIntoTheSlotsAtStartUp) {
     EXPECT_EQ(std::make_pair(w.Caption(), w->IconListBox1->ItemIndex()), std::make_pair("Vemlora " + shell32 + " /5", 5));
 }
 
-// The window, and the probe under it, answer as the run's Windows personality and display depth.
-TEST(MainWindow, OperatingSystemAndColourDepthDecideFlagLinesAndOptions) {
+// Start-up selects My Computer; the window, and the probe under it, answer as the run's Windows personality
+// and display depth.
+TEST(MainWindow, StartUpSelectionPersonalityAndColourDepth) {
     MainWindow w;
+    EXPECT_TRUE(w->SelectedSlot == 1 && w->PageControl1->ActivePage() == w->TabSheet2);
+    for (int n = 1; n <= 11; ++n) EXPECT_EQ(w->SlotBevel(n)->Visible(), n == 1) << n;
+    // Nothing stored: My Computer's default, which Wine's explorer.exe gives no icon for.
+    const std::string file = icons::GetWindowsDir() + "\\ExpLorer.exe";
+    EXPECT_EQ((std::vector<std::string>{w->Slots[1].CurrentFile, w->IconListBox1->FileName(), w->PreviousFile}),
+              std::vector<std::string>(3, file));
+    EXPECT_EQ(w.Caption(), "Vemlora " + file + " /" + std::to_string(w->IconListBox1->ItemIndex()));
+    // No NameSpace key in this registry: the name box is empty, its form text replaced.
+    EXPECT_EQ(std::make_pair(w->LastFolder, w->Edit1->Text()), std::make_pair(icons::GetWindowsDir() + "\\", std::string()));
+    EXPECT_FALSE(w->Image6->Picture().Empty()) << "slot images are painted at start-up";
     const std::map<std::string, std::vector<std::string>> runs = {  // name, flag and line for each personality
         {"win95", {"Windows 95", "NO", "Your OS is Windows 95 4.0 Build 950"}},
         {"win98", {"Windows 98", "YES", "Your OS is Windows 98 4.10 Build 2222"}},
@@ -123,17 +118,16 @@ TEST(MainWindow, OperatingSystemAndColourDepthDecideFlagLinesAndOptions) {
               std::vector<bool>(4, win98));
     EXPECT_EQ(w->Slots[11].CurrentFile, win98 ? icons::GetSystemDir() + "\\mydocs.dll" : "");
     const int bits = std::getenv("VEMLORA_DEPTH") ? std::atoi(std::getenv("VEMLORA_DEPTH")) : 32;
-    EXPECT_EQ(w->ScreenBits, bits);
-    EXPECT_EQ(w->Label3->Caption(), std::to_string(bits) + "bit");
-    EXPECT_EQ(w->icon->Checked(), !(bits >= 4 && bits <= 8));
+    EXPECT_EQ(std::make_tuple(w->ScreenBits, w->Label3->Caption(), w->icon->Checked()),
+              std::make_tuple(bits, std::to_string(bits) + "bit", !(bits >= 4 && bits <= 8)));
     EXPECT_EQ(StatusText(w, 2), bits == 8 ? "現在の画面色は256色です"
                                           : bits == 16 ? "現在の画面色は65536色です" : "現在の画面色は1677万色(32bit)です");
 }
 
 TEST(MainWindow, TabPagesSwitchTheRightHandSide) {
     MainWindow w;
-    using State = std::vector<bool>;  // grid, execute, load, menu icon enabled; panel 4, panel 2 shown
-    struct { ui::TTabSheet* page; State state; } states[] = {
+    // Enabled: the grid, "実行", the load button, the menu icon button; shown: panel 4, panel 2.
+    struct { ui::TTabSheet* page; std::vector<bool> state; } states[] = {
         {w->TabSheet5, {false, false, false, false, true, false}},
         {w->TabSheet4, {false, true, false, true, false, true}},
         {w->TabSheet2, {true, true, true, true, true, false}},
@@ -141,8 +135,8 @@ TEST(MainWindow, TabPagesSwitchTheRightHandSide) {
     for (const auto& s : states) {
         w.ShowPage(s.page);
         EXPECT_TRUE(w->PageControl1->ActivePage() == s.page && IsWindowVisible(s.page->Handle())) << s.page->Name();
-        EXPECT_EQ((State{w->IconListBox1->Enabled(), w->IEButton5->Enabled(), w->IEButton8->Enabled(), w->IEButton10->Enabled(),
-                         w->Panel4->Visible(), w->Panel2->Visible()}), s.state) << s.page->Name();
+        EXPECT_EQ((std::vector<bool>{w->IconListBox1->Enabled(), w->IEButton5->Enabled(), w->IEButton8->Enabled(),
+                         w->IEButton10->Enabled(), w->Panel4->Visible(), w->Panel2->Visible()}), s.state) << s.page->Name();
     }
     // Back on the desktop page the same slot is selected again.
     EXPECT_EQ(w->SelectedSlot, 1);

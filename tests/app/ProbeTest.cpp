@@ -1,14 +1,12 @@
 #include <gtest/gtest.h>
 
-#include <string>
-
 #include "app/Probe.h"
 
-static OSVERSIONINFOA Version(DWORD major, DWORD minor, DWORD build, DWORD platform) {
-    return {sizeof(OSVERSIONINFOA), major, minor, build, platform, {}};
-}
 
 TEST(OsProbe, ClassifiesEveryPlatform) {
+    auto Version = [](DWORD major, DWORD minor, DWORD build, DWORD platform) {
+        return OSVERSIONINFOA{sizeof(OSVERSIONINFOA), major, minor, build, platform, {}};
+    };
     struct { OSVERSIONINFOA version; const char* flag; bool win98; const char* line; } cases[] = {
         {Version(4, 0, 0x040003B6, 1), "NO", false, "Your OS is Windows 95 4.0 Build 950"},
         {Version(4, 10, 0x040A07CE, 1), "YES", true, "Your OS is Windows 98 4.10 Build 1998"},
@@ -28,7 +26,8 @@ TEST(OsProbe, ClassifiesEveryPlatform) {
     };
     for (const auto& c : cases) {
         const app::TOsProbe p = app::ClassifyVersion(c.version);
-        EXPECT_EQ(std::make_tuple(p.OsFlag, p.IsWindows98, p.InfoLine), std::make_tuple(std::string(c.flag), c.win98, std::string(c.line)));
+        EXPECT_EQ(std::make_tuple(p.OsFlag, p.IsWindows98, p.InfoLine),
+                  std::make_tuple(std::string(c.flag), c.win98, std::string(c.line)));
     }
 }
 

@@ -1,9 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <ostream>
 #include <set>
-#include <vector>
 
 #include "icons/ApplySettings.h"
 #include "support/Sandbox.h"
@@ -27,20 +25,15 @@ using Values = std::vector<Value>;
 // The dump a tree holding exactly `values` gives: every key on the way, valueless ones with type 0.
 std::vector<RegEntry> Tree(const Values& values) {
     std::vector<RegEntry> out;
-    std::set<std::string> withValues, allKeys{""};
+    std::set<std::string> bare{""};
     for (const Value& v : values) {
         out.push_back({v.key, v.name, REG_SZ, v.data});
-        withValues.insert(v.key);
-        for (size_t p = 0; p != std::string::npos;) allKeys.insert(v.key.substr(0, p = v.key.find('\\', p + 1)));
+        for (size_t p = 0; p != std::string::npos;) bare.insert(v.key.substr(0, p = v.key.find('\\', p + 1)));
     }
-    for (const std::string& k : allKeys)
-        if (!withValues.count(k)) out.push_back({k, "", 0, ""});
+    for (const Value& v : values) bare.erase(v.key);
+    for (const std::string& k : bare) out.push_back({k, "", 0, ""});
     std::sort(out.begin(), out.end());
     return out;
-}
-
-void Seed(HKEY root, const Values& values) {
-    for (const Value& v : values) RegSet(root, v.key, v.name, v.data);
 }
 
 // Where each slot is written: always, only on Windows 98 ('8') or only with "YES" ('Y'); `perUser` also under HKCU.
@@ -51,15 +44,16 @@ const Written kWritten[] = {
     {6, "{992CFFA0-F557-101A-88EC-00DD010CCC48}", "", false, 0}, {7, "{85BBD920-42A0-1069-A2E4-08002B30309D}", "", false, 0},
     {8, "{00020D75-0000-0000-C000-000000000046}", "", false, 0}, {9, kRecycle, "empty", true, 0},
     {10, kRecycle, "full", true, 0}, {9, kRecycle, "", true, 0},
-    {11, "{450D8FBA-AD25-11D0-98A8-0800361B1103}", "", false, '8'}, {6, "{a4d92740-67cd-11cf-96f2-00aa00a11dd9}", "", false, 'Y'},
+    {11, "{450D8FBA-AD25-11D0-98A8-0800361B1103}", "", false, '8'},
+    {6, "{a4d92740-67cd-11cf-96f2-00aa00a11dd9}", "", false, 'Y'},
 };
 
 }  // namespace
 
 TEST(ApplySettings, GoldenRegistryAfterApplying) {
-    // storedBpp, expectedBpp: "Shell Icon BPP" before and after (nullptr: absent); name: the Recycle Bin name given;
+    // stored, bpp: "Shell Icon BPP" before and after (nullptr: absent); name: the Recycle Bin name given;
     // inbox: whether the Inbox has a location (without one it is not written).
-    struct { const char* os; bool win98; int bits; bool icon; const char *storedBpp, *expectedBpp, *name; bool inbox; } cases[] = {
+    struct { const char* os; bool win98; int bits; bool icon; const char *stored, *bpp, *name; bool inbox; } cases[] = {
         {"NO", false, 32, true, "8", "24", "Trash", true},      {"NO", false, 32, false, "16", "4", "", true},
         {"NO", false, 16, true, nullptr, "16", "Trash", true},  {"NO", false, 16, false, nullptr, "4", "Trash", false},
         {"NO", false, 8, true, "16", "4", "Trash", true},       {"NO", false, 8, true, nullptr, nullptr, "", true},
@@ -73,17 +67,17 @@ TEST(ApplySettings, GoldenRegistryAfterApplying) {
     for (const auto& c : cases) {
         SCOPED_TRACE(&c - cases);
         RegistrySandbox sandbox;
-        Seed(HKEY_CLASSES_ROOT, seedClasses);
+        for (const Value& v : seedClasses) RegSet(HKEY_CLASSES_ROOT, v.key, v.name, v.data);
         RegSet(HKEY_CLASSES_ROOT, DI(kRecycle), "empty", "old.dll,1");
-        Seed(HKEY_CURRENT_USER, {{kMetrics, "IconSpacing", "75"}, oldUser});
-        Seed(HKEY_LOCAL_MACHINE, {programs});
-        if (c.storedBpp) RegSet(HKEY_CURRENT_USER, kMetrics, "Shell Icon BPP", c.storedBpp);
+        RegSet(HKEY_CURRENT_USER, kMetrics, "IconSpacing", "75");
+        RegSet(HKEY_CURRENT_USER, oldUser.key, oldUser.name, oldUser.data);
+        RegSet(HKEY_LOCAL_MACHINE, programs.key, programs.name, programs.data);
+        if (c.stored) RegSet(HKEY_CURRENT_USER, kMetrics, "Shell Icon BPP", c.stored);
 
-        icons::TShellOptions options;
-        options.Icon = c.icon, options.Shortcut = false, options.Jushintray = false;
+        const icons::TShellOptions options{c.icon, false, false};
         std::string name = c.name;
         icons::TIconSlotTable slots;  // slot N holds "C:\icons\sN.dll", index N; the Inbox none without `inbox`
-        for (icons::TIconSlot& s : slots) s.CurrentFile = "C:\\icons\\s" + std::to_string(s.Number) + ".dll", s.CurrentIndex = s.Number;
+        for (auto& s : slots) s.CurrentFile = "C:\\icons\\s" + std::to_string(s.Number) + ".dll", s.CurrentIndex = s.Number;
         if (!c.inbox) slots[8].CurrentFile.clear(), slots[8].CurrentIndex = 0;
         icons::ApplyRegistrySettings(slots, c.os, c.win98, c.bits, options, name);
         const std::string written = *c.name ? c.name : "ごみ箱";
@@ -91,20 +85,19 @@ TEST(ApplySettings, GoldenRegistryAfterApplying) {
 
         const bool yes = std::string(c.os) == "YES";
         Values classes = seedClasses, user = {{kMetrics, "IconSpacing", "75"}};
-        for (const Value& v : {Value{"piffile", "IsShortcut", ""}, {"DocShortcut", "IsShortcut", ""},
-                               {"CLSID\\" + kRecycle, "", written}})
-            classes.push_back(v);
+        classes.insert(classes.end(), {{"piffile", "IsShortcut", ""}, {"DocShortcut", "IsShortcut", ""},
+                                       {"CLSID\\" + kRecycle, "", written}});
         for (const Written& w : kWritten) {
             if ((w.only == '8' && !c.win98) || (w.only == 'Y' && !yes) || (w.slot == 8 && !c.inbox)) continue;
             classes.push_back({DI(w.clsid), w.value, Loc(w.slot)});
             if (yes && w.perUser) user.push_back({"Software\\Classes\\" + DI(w.clsid), w.value, Loc(w.slot)});
         }
         if (!yes) user.push_back(oldUser);  // per-user keys stay as they were
-        if (c.expectedBpp) user.push_back({kMetrics, "Shell Icon BPP", c.expectedBpp});
+        if (c.bpp) user.push_back({kMetrics, "Shell Icon BPP", c.bpp});
         EXPECT_EQ(RegDump(HKEY_CLASSES_ROOT), Tree(classes));
         EXPECT_EQ(RegDump(HKEY_CURRENT_USER), Tree(user));
-        EXPECT_EQ(RegDump(HKEY_LOCAL_MACHINE), Tree({programs, {kNameSpace + "\\{00020D75-0000-0000-C000-000000000046}", "", "受信ﾄﾚｲ"},
-                                                  {kNameSpace + "\\" + kRecycle, "", written},
-                                                  {"Software\\Classes\\CLSID\\" + kRecycle, "", written}}));
+        EXPECT_EQ(RegDump(HKEY_LOCAL_MACHINE), Tree({programs, {kNameSpace + "\\" + kRecycle, "", written},
+                                                     {kNameSpace + "\\{00020D75-0000-0000-C000-000000000046}", "", "受信ﾄﾚｲ"},
+                                                     {"Software\\Classes\\CLSID\\" + kRecycle, "", written}}));
     }
 }

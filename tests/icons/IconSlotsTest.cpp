@@ -17,8 +17,7 @@ const SlotKey kReadKeys[] = {
     {4, "{21EC2020-3AEA-1069-A2DD-08002B30309D}", false, ""}, {5, "{2227A280-3AEA-1069-A2DE-08002B30309D}", false, ""},
     {6, "{992CFFA0-F557-101A-88EC-00DD010CCC48}", false, ""}, {7, "{85BBD920-42A0-1069-A2E4-08002B30309D}", false, ""},
     {8, "{00020D76-0000-0000-C000-000000000046}", false, ""}, {9, "{645FF040-5081-101B-9F08-00AA002F954E}", true, "empty"},
-    {10, "{645FF040-5081-101B-9F08-00AA002F954E}", true, "full"},
-    {11, "{450D8FBA-AD25-11D0-98A8-0800361B1103}", false, ""},
+    {10, "{645FF040-5081-101B-9F08-00AA002F954E}", true, "full"}, {11, "{450D8FBA-AD25-11D0-98A8-0800361B1103}", false, ""},
 };
 std::string Key(const std::string& clsid) { return "CLSID\\" + clsid + "\\DefaultIcon"; }
 
@@ -48,7 +47,8 @@ TEST(IconSlots, ReadsHkcrWithNoAndPerUserKeysWithYesAndDefaultsWhenMissing) {
             const std::string n = std::to_string(k.number), hkcr = dir.WriteFile("hkcr" + n + "表.dll", "MZ");
             if (c.stored) RegSet(HKEY_CLASSES_ROOT, Key(k.clsid), k.value, hkcr + "," + (k.number == 2 ? "1O" : n));
             if (c.userValues && (k.number == 1 || k.number == 9))
-                RegSet(HKEY_CURRENT_USER, "Software\\Classes\\" + Key(k.clsid), k.value, dir.WriteFile("hkcu" + n, "MZ") + ",-" + n);
+                RegSet(HKEY_CURRENT_USER, "Software\\Classes\\" + Key(k.clsid), k.value,
+                       dir.WriteFile("hkcu" + n, "MZ") + ",-" + n);
         }
         TIconSlotTable t, notWin98;
         icons::LoadAllSlots(t, c.os, true);

@@ -4,7 +4,6 @@
 
 #include <cstdlib>
 #include <set>
-#include <string>
 
 #include "icons/IconLocation.h"
 #include "support/MainWindow.h"
@@ -54,7 +53,8 @@ TEST(MainWindowApply, WritesEveryLocationNameAndOptionForThisSystem) {
         if (w->IsWindows98) hkcr.insert(DefaultIconKey("{450D8FBA-AD25-11D0-98A8-0800361B1103}") + "|");
         if (perUser) {
             hkcr.insert(DefaultIconKey("{a4d92740-67cd-11cf-96f2-00aa00a11dd9}") + "|");
-            for (const char* v : {"", "empty", "full"}) hkcu.insert("Software\\Classes\\" + DefaultIconKey(kRecycle) + "|" + v);
+            for (const char* v : {"", "empty", "full"})
+                hkcu.insert("Software\\Classes\\" + DefaultIconKey(kRecycle) + "|" + v);
             for (const char* c : {"{20D04FE0-3AEA-1069-A2D8-08002B30309D}", "{208D2C60-3AEA-1069-A2D7-08002B30309D}"})
                 hkcu.insert("Software\\Classes\\" + DefaultIconKey(c) + "|");
         }
@@ -63,7 +63,8 @@ TEST(MainWindowApply, WritesEveryLocationNameAndOptionForThisSystem) {
         EXPECT_EQ(KeysWithValues(HKEY_CURRENT_USER), hkcu);
         // At low depth an absent value stays absent and a stored one becomes "4", whatever the option.
         EXPECT_EQ(Get(HKEY_CURRENT_USER, kMetrics, "Shell Icon BPP"),
-                  Depth() < 16 ? (stored.empty() ? "absent" : "4") : !w->icon->Checked() ? "4" : (Depth() > 16 && !perUser) ? "24" : "16");
+                  Depth() < 16 ? (stored.empty() ? "absent" : "4")
+                  : !w->icon->Checked() ? "4" : (Depth() > 16 && !perUser) ? "24" : "16");
         // The empty name box is written as "ごみ箱" under its keys and shown again.
         EXPECT_EQ(w->Edit1->Text(), "ごみ箱");
         for (const std::string& key : {kNameSpace + "\\" + kRecycle, "SOFTWARE\\Classes\\CLSID\\" + kRecycle})

@@ -1,8 +1,6 @@
 // Selecting desktop objects, choosing icons and dropping icon files on the real main window.
 #include <gtest/gtest.h>
 
-#include <string>
-
 #include "icons/IconLocation.h"
 #include "support/IconLibraries.h"
 #include "support/MainWindow.h"
@@ -22,7 +20,32 @@ void ExpectGrid(MainWindow& w, const std::string& file, int index) {
               std::make_tuple(file, index, "Vemlora " + file + " /" + std::to_string(index)));
 }
 
-auto Registry() { return std::make_tuple(RegDump(HKEY_CLASSES_ROOT), RegDump(HKEY_CURRENT_USER), RegDump(HKEY_LOCAL_MACHINE)); }
+auto Registry() {
+    return std::make_tuple(RegDump(HKEY_CLASSES_ROOT), RegDump(HKEY_CURRENT_USER), RegDump(HKEY_LOCAL_MACHINE));
+}
+
+struct { std::string choice, firstType; bool chose = false; } g_dialog;
+
+// Fills in the open dialog once it is up, as a user would, and presses OK (or Cancel with no choice).
+void CALLBACK ChooseInOpenDialog(HWND, UINT, UINT_PTR id, DWORD) {
+    HWND dlg = FindWindowA("#32770", "ｱｲｺﾝﾌｧｲﾙの指定");
+    if (!dlg) return;
+    KillTimer(nullptr, id);
+    char type[256] = {};
+    SendDlgItemMessageA(dlg, 0x470, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(type));  // the file type box
+    g_dialog.chose = true, g_dialog.firstType = type;
+    HWND edit = GetDlgItem(dlg, 0x47C) ? GetDlgItem(dlg, 0x47C) : GetDlgItem(dlg, 0x480);
+    SetWindowTextA(edit, g_dialog.choice.c_str());
+    const int button = g_dialog.choice.empty() ? IDCANCEL : IDOK;
+    PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dlg, button)));
+}
+
+void OpenDialogChoosing(MainWindow& w, const std::string& choice) {
+    g_dialog.choice = choice, g_dialog.chose = false;
+    UINT_PTR timer = SetTimer(nullptr, 0, 100, ChooseInOpenDialog);
+    w->IEButton8Click(w->IEButton8);
+    KillTimer(nullptr, timer);
+}
 
 }  // namespace
 
@@ -35,10 +58,10 @@ TEST(SlotSelection, EveryImageSelectsItsSlotAndADoubleClickAssignsTheIcon) {
     };
     for (const auto& c : cases) {
         ClickImage(w, c.image);
-        const auto& slot = w->Slots[c.slot];
         EXPECT_EQ(std::make_pair(w->SelectedSlot, w->RecycleFullSelected), std::make_pair(c.slot, c.slot == 10 ? 1 : 0));
         for (int n = 1; n <= 11; ++n) EXPECT_EQ(w->SlotBevel(n)->Visible(), w->SlotBevel(n) == c.frame) << c.slot;
         // Wine has no icons in explorer.exe and no syncui.dll: those grids select nothing.
+        const icons::TIconSlot& slot = w->Slots[c.slot];
         ExpectGrid(w, slot.CurrentFile, w->IconListBox1->NumberOfIcons() > 0 ? slot.CurrentIndex : -1);
         EXPECT_EQ(w->IconListBox1->UpdateCount(), 0) << "the bulk update is ended";
     }
@@ -50,13 +73,13 @@ TEST(SlotSelection, EveryImageSelectsItsSlotAndADoubleClickAssignsTheIcon) {
               std::make_tuple(1, true, false, caption));
 
     // A double click without a file or a selection does nothing.
-    auto before = Registry();
-    w->IconListBox1->SetFileName("");
-    w->IconListBox1DblClick(w->IconListBox1);
     TempDir dir;
-    w->IconListBox1->SetFileName(WriteFileWithoutIcons(dir, "none.dll"));
-    ASSERT_EQ(w->IconListBox1->ItemIndex(), -1);
-    w->IconListBox1DblClick(w->IconListBox1);
+    const auto before = Registry();
+    for (const std::string& file : {std::string(), WriteFileWithoutIcons(dir, "none.dll")}) {
+        w->IconListBox1->SetFileName(file);
+        ASSERT_EQ(w->IconListBox1->ItemIndex(), -1);
+        w->IconListBox1DblClick(w->IconListBox1);
+    }
     EXPECT_EQ(Registry(), before);
     // One on an icon assigns it to the slot, paints it and runs "実行" at once.
     const std::string shell32 = icons::GetShell32Path();
@@ -64,8 +87,7 @@ TEST(SlotSelection, EveryImageSelectsItsSlotAndADoubleClickAssignsTheIcon) {
     w->IconListBox1->SetItemIndex(5);
     w->IconListBox1DblClick(w->IconListBox1);
     EXPECT_EQ(std::make_pair(w->Slots[1].CurrentFile, w->Slots[1].CurrentIndex), std::make_pair(shell32, 5));
-    ASSERT_NE(w->Image5->Picture().Icon(), nullptr);
-    EXPECT_FALSE(w->Image5->Picture().Empty());
+    EXPECT_TRUE(w->Image5->Picture().Icon() != nullptr && !w->Image5->Picture().Empty()) << "the slot image is painted";
     std::string data;
     EXPECT_TRUE(RegGet(HKEY_CLASSES_ROOT, DefaultIconKey("{20D04FE0-3AEA-1069-A2D8-08002B30309D}"), "", &data));
     EXPECT_EQ(data, shell32 + ",5");
@@ -78,15 +100,14 @@ TEST(SlotSelection, HundredsOfSelectionsAndReloadsKeepTheIconCountBounded) {
     for (int i = 0; i < 60; ++i) {
         if (i % 20 == 0) w->Image6Click(nullptr);
         w->DropDst3FileDrop(w->DropDst3, {libs[i % 2]}, 0, 0);
-        InvalidateRect(w->IconListBox1->Handle(), nullptr, TRUE);
-        UpdateWindow(w->IconListBox1->Handle());
+        RedrawWindow(w->IconListBox1->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
         // Only the visible cells hold icons: the old file's are gone with its items.
         ASSERT_LE(w->IconListBox1->LiveIconCount(), 49) << i;
     }
     EXPECT_GT(w->IconListBox1->LiveIconCount(), 0) << "the cells were drawn";
 }
 
-TEST(IconFileDrop, ExtensionsSeveralFilesOtherPagesAndARecreatedPanel) {
+TEST(IconFileDrop, ExtensionsSeveralFilesOtherPagesRecreatedPanelAndTheLoadDialog) {
     MainWindow w;
     TempDir dir;
     struct { std::string path; bool loaded; } cases[] = {
@@ -129,70 +150,8 @@ TEST(IconFileDrop, ExtensionsSeveralFilesOtherPagesAndARecreatedPanel) {
     ASSERT_NE(w->Panel4->Handle(), old);
     MainWindow::DropFiles(w->Panel4->Handle(), {ne});
     EXPECT_EQ(std::make_pair(w->IconListBox1->FileName(), w->IconListBox1->NumberOfIcons()), std::make_pair(ne, 5));
-}
-
-// "標準" resets only the selected slot, "全て" every slot; neither writes the registry before "実行".
-TEST(Reset, StandardResetsOnlyTheSelectedSlotAndAllEverySlot) {
-    TempDir dir;
-    std::string lib = WritePeIconLibrary(dir, "lib.dll", 8);
-    for (int slot : {1, 2, 4, 5, 6, 7, 8, 9, 10}) {
-        MainWindow w;
-        auto before = Registry();
-        for (icons::TIconSlot& s : w->Slots) s.CurrentFile = lib, s.CurrentIndex = 2;
-        w->Edit1->SetText("名前");
-        w->PageControl1Change(nullptr);
-        ClickImage(w, w->SlotImage(slot));
-        w->IEButton2Click(w->IEButton2);
-        icons::TSlotLocation def = icons::DefaultLocation(slot);
-        for (int n : icons::kSlotNumbers) EXPECT_EQ(w->Slots[n].CurrentFile, n == slot ? def.File : lib) << slot << " " << n;
-        EXPECT_EQ(w->Slots[slot].CurrentIndex, def.Index);
-        EXPECT_EQ(w->Edit1->Text(), slot >= 9 ? "ごみ箱" : "名前") << slot;
-        EXPECT_EQ(w->SelectedSlot, slot);
-        if (slot == 10) {  // the full Recycle Bin stays selected
-            w->Edit1->SetText("x");
-            w->IEButton1Click(w->IEButton1);
-            for (const icons::TIconSlot& s : w->Slots) {
-                def = icons::DefaultLocation(s.Number);
-                EXPECT_EQ(std::make_pair(s.CurrentFile, s.CurrentIndex), std::make_pair(def.File, def.Index)) << s.Number;
-            }
-            EXPECT_EQ(w->Edit1->Text(), "ごみ箱");
-            ExpectGrid(w, icons::GetShell32Path(), 32);
-        }
-        EXPECT_EQ(Registry(), before) << slot;
-    }
-}
-
-namespace {
-
-struct { std::string choice, firstType; bool chose = false; } g_dialog;
-
-// Fills in the open dialog once it is up, as a user would, and presses OK (or Cancel with no choice).
-void CALLBACK ChooseInOpenDialog(HWND, UINT, UINT_PTR id, DWORD) {
-    HWND dlg = FindWindowA("#32770", "ｱｲｺﾝﾌｧｲﾙの指定");
-    if (!dlg) return;
-    KillTimer(nullptr, id);
-    char type[256] = {};
-    SendDlgItemMessageA(dlg, 0x470, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(type));  // the file type box
-    g_dialog.chose = true, g_dialog.firstType = type;
-    HWND edit = GetDlgItem(dlg, 0x47C) ? GetDlgItem(dlg, 0x47C) : GetDlgItem(dlg, 0x480);
-    SetWindowTextA(edit, g_dialog.choice.c_str());
-    const int button = g_dialog.choice.empty() ? IDCANCEL : IDOK;
-    PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dlg, button)));
-}
-
-void OpenDialogChoosing(MainWindow& w, const std::string& choice) {
-    g_dialog.choice = choice, g_dialog.chose = false;
-    UINT_PTR timer = SetTimer(nullptr, 0, 100, ChooseInOpenDialog);
-    w->IEButton8Click(w->IEButton8);
-    KillTimer(nullptr, timer);
-}
-
-}  // namespace
-
-TEST(ChoosingIcons, LoadButtonOpensTheDialogAndLoadsTheChosenFile) {
-    MainWindow w;
-    TempDir dir;
-    std::string lib = WritePeIconLibrary(dir, "ソフト\\icons.icl", 9);
+    // The load button's open dialog loads the chosen file; cancelling it changes nothing.
+    const std::string lib = WritePeIconLibrary(dir, "ソフト\\icons.icl", 9);
     w->LastFolder = dir.Path() + "\\ソフト\\";
     OpenDialogChoosing(w, lib);
     ASSERT_TRUE(g_dialog.chose) << "the dialog titled \"ｱｲｺﾝﾌｧｲﾙの指定\" came up";
@@ -202,9 +161,35 @@ TEST(ChoosingIcons, LoadButtonOpensTheDialogAndLoadsTheChosenFile) {
     EXPECT_EQ(std::make_pair(w->Panel4->Caption(), w->PreviousFile),
               std::make_pair("Vemlora " + w->IconListBox1->FileName() + " /0", w->IconListBox1->FileName()));
     EXPECT_TRUE(w.Boxes().Boxes().empty());
-    // Cancelling changes nothing.
     std::string panel = w->Panel4->Caption();
     OpenDialogChoosing(w, "");
-    EXPECT_TRUE(g_dialog.chose);
-    EXPECT_EQ(w->Panel4->Caption(), panel);
+    EXPECT_TRUE(g_dialog.chose && w->Panel4->Caption() == panel) << "cancelled";
 }
+
+// "標準" resets only the selected slot, "全て" every slot; neither writes the registry before "実行".
+TEST(Reset, StandardResetsOnlyTheSelectedSlotAndAllEverySlot) {
+    MainWindow w;
+    TempDir dir;
+    const std::string lib = WritePeIconLibrary(dir, "lib.dll", 8);
+    const auto before = Registry();
+    for (int slot : {1, 2, 4, 5, 6, 7, 8, 9, 10}) {
+        for (icons::TIconSlot& s : w->Slots) s.CurrentFile = lib, s.CurrentIndex = 2;
+        w->Edit1->SetText("名前");
+        ClickImage(w, w->SlotImage(slot));
+        w->IEButton2Click(w->IEButton2);
+        const icons::TSlotLocation def = icons::DefaultLocation(slot);
+        for (int n : icons::kSlotNumbers) EXPECT_EQ(w->Slots[n].CurrentFile, n == slot ? def.File : lib) << slot << " " << n;
+        EXPECT_EQ(std::make_tuple(w->Slots[slot].CurrentIndex, w->Edit1->Text(), w->SelectedSlot),
+                  std::make_tuple(def.Index, std::string(slot >= 9 ? "ごみ箱" : "名前"), slot));
+    }
+    w->Edit1->SetText("x");  // the full Recycle Bin is still selected
+    w->IEButton1Click(w->IEButton1);
+    for (const icons::TIconSlot& s : w->Slots) {
+        const icons::TSlotLocation def = icons::DefaultLocation(s.Number);
+        EXPECT_EQ(std::make_pair(s.CurrentFile, s.CurrentIndex), std::make_pair(def.File, def.Index)) << s.Number;
+    }
+    EXPECT_EQ(w->Edit1->Text(), "ごみ箱");
+    ExpectGrid(w, icons::GetShell32Path(), 32);
+    EXPECT_EQ(Registry(), before);
+}
+
