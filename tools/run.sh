@@ -16,11 +16,15 @@ wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f </dev/null >/dev
 wine "$exe" </dev/null &
 app=$!
 shot=$BUILD/vemlora.png
+wid=
 for _ in $(seq 100); do
-  xdotool search --name '^Vemlora' >/dev/null 2>&1 && break
+  wid=$(xdotool search --onlyvisible --name '^Vemlora' 2>/dev/null | head -n 1)
+  [ -n "$wid" ] && break
   sleep 0.2
 done
 sleep 2
-import -window root "$shot" && echo "screenshot: $shot"
+# The started window alone, or the whole private screen if it cannot be told apart.
+import -window "${wid:-root}" "$shot" 2>/dev/null || import -window root "$shot"
+echo "screenshot: $shot"
 echo "Vemlora runs on the private display $DISPLAY; close it or press Ctrl+C to stop."
 wait $app
