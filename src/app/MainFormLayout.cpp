@@ -234,11 +234,13 @@ void TForm1::BuildRightSide() {
     Panel4->SetBevelOuter(TBevelCut::bvLowered);
     Panel4->SetCaption("ここに新しいアイコンファイルをドロップ");
     Label1 = MakeLabel(this, Panel4, "Label1", 8, 64, "ﾀﾞﾌﾞﾙｸﾘｯｸで即座に変わります");
+    // The colour-depth label lies under "前のﾌｧｲﾙ", which covers it once shown; the status bar
+    // says the same in words.
+    Label3 = Make<TLabel>(this, Panel4, "Label3", 225, 6, 36, 15);
+    Label3->SetAutoSize(false);
     IEButton13 = MakeButton(this, Panel4, "IEButton13", 183, 3, 82, 28, "前のﾌｧｲﾙ", "GLYPH_PREV");
     IEButton13->SetNumGlyphs(1);
     IEButton13->SetVisible(false);
-    Label3 = Make<TLabel>(this, Panel4, "Label3", 225, 6, 36, 15);
-    Label3->SetAutoSize(false);
 
     // The option check boxes cover the grid while the options tab is active.
     Panel2 = Make<TPanel>(this, Panel5, "Panel2", 3, 6, 283, 367);
