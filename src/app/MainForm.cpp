@@ -63,35 +63,35 @@ TForm1::TForm1(TComponent* owner) : TForm(owner) {
     OpenDialog1->SetFilterIndex(1);
     OpenDialog1->SetOptions(OFN_HIDEREADONLY | OFN_NODEREFERENCELINKS);
 
-    DropDst1 = new TDropDst(this);
-    DropDst1->SetName("DropDst1");
-    DropDst1->SetControl(Panel3);
-    DropDst1->SetTarget(THookTarget::htControl);
-    DropDst1->OnFileDrop = [this](TObject* s, const std::vector<String>& f, int x, int y) {
-        DropDst1FileDrop(s, f, x, y);
+    // The two drop panels: shortcuts on the desktop tab, icon sources under the grid.
+    using DropHandler = void (TForm1::*)(TObject*, const std::vector<String>&, int, int);
+    auto makeDrop = [this](const char* name, TWinControl* panel, DropHandler handler) {
+        auto* drop = new TDropDst(this);
+        drop->SetName(name);
+        drop->SetControl(panel);
+        drop->SetTarget(THookTarget::htControl);
+        drop->OnFileDrop = [this, handler](TObject* s, const std::vector<String>& f, int x, int y) {
+            (this->*handler)(s, f, x, y);
+        };
+        return drop;
     };
-    DropDst3 = new TDropDst(this);
-    DropDst3->SetName("DropDst3");
-    DropDst3->SetControl(Panel4);
-    DropDst3->SetTarget(THookTarget::htControl);
-    DropDst3->OnFileDrop = [this](TObject* s, const std::vector<String>& f, int x, int y) {
-        DropDst3FileDrop(s, f, x, y);
-    };
+    DropDst1 = makeDrop("DropDst1", Panel3, &TForm1::DropDst1FileDrop);
+    DropDst3 = makeDrop("DropDst3", Panel4, &TForm1::DropDst3FileDrop);
 
-    VxShellLink1 = new TVxShellLink(this);
-    VxShellLink1->SetName("VxShellLink1");
-    VxShellLink1->FileIcon().SetIconIndex(0);
-    VxShellLink1->SetHotKey(0);
-    VxShellLink1->SetLangType(ltEnglish);
-    VxShellLink1->SetWindowState(wsNormal);
+    // Both shortcut objects as the window keeps them; the first one lives in the desktop folder.
+    auto makeLink = [this](const char* name) {
+        auto* link = new TVxShellLink(this);
+        link->SetName(name);
+        link->FileIcon().SetIconIndex(0);
+        link->SetHotKey(0);
+        link->SetLangType(ltEnglish);
+        link->SetWindowState(wsNormal);
+        return link;
+    };
+    VxShellLink1 = makeLink("VxShellLink1");
     VxShellLink1->SetFileName("C:\\WINDOWS\\ﾃﾞｽｸﾄｯﾌﾟ\\");  // a folder only: emptied, then re-rooted below
     VxShellLink1->SetShellFolder(sfDesktop);
-    VxShellLink2 = new TVxShellLink(this);
-    VxShellLink2->SetName("VxShellLink2");
-    VxShellLink2->FileIcon().SetIconIndex(0);
-    VxShellLink2->SetHotKey(0);
-    VxShellLink2->SetLangType(ltEnglish);
-    VxShellLink2->SetWindowState(wsNormal);
+    VxShellLink2 = makeLink("VxShellLink2");
 
     EndLoading();
     OnCreate = Handler(&TForm1::FormCreate);
