@@ -1,22 +1,14 @@
 #include "app/MainForm.h"
 
+#include "app/NoticeForm.h"
 #include "app/Probe.h"
 #include "app/Resources.h"
-#include "components/FileIndexIcon.h"
 #include "icons/ApplySettings.h"
-#include "icons/IconLocation.h"
 #include "ui/SysUtils.h"
 
 using namespace ui;
 
 TForm1* Form1 = nullptr;
-
-void PaintIconInto(TImage* image, const String& file, int index) {
-    TFileIndexIcon loader;  // freed on leaving, also when assigning fails
-    loader.SetFileName(file);
-    loader.SetIconIndex(index);
-    image->Picture().Assign(&loader);
-}
 
 TForm1::TForm1(TComponent* owner) : TForm(owner) {
     if (!Form1) Form1 = this;
@@ -50,48 +42,8 @@ TForm1::TForm1(TComponent* owner) : TForm(owner) {
     BuildOptionsTab();
     BuildRightSide();
     BuildStatusBar();
-
-    PageControl1->OnChange = Handler(&TForm1::PageControl1Change);
-    IEButton8->OnClick = Handler(&TForm1::IEButton8Click);
-    IEButton5->OnClick = Handler(&TForm1::IEButton5Click);
-    IEButton6->OnClick = Handler(&TForm1::IEButton6Click);
-
-    OpenDialog1 = new TOpenDialog(this);
-    OpenDialog1->SetName("OpenDialog1");
-    OpenDialog1->SetTitle("ｱｲｺﾝﾌｧｲﾙの指定");
-    OpenDialog1->SetFilter("dll,ico,exe,ｱｲｺﾝﾗｲﾌﾞﾗﾘﾌｧｲﾙ|*.dll;*.ico;*.exe;*.icl;*.ict;|すべてのﾌｧｲﾙ|*.*");
-    OpenDialog1->SetFilterIndex(1);
-    OpenDialog1->SetOptions(OFN_HIDEREADONLY | OFN_NODEREFERENCELINKS);
-
-    // The two drop panels: shortcuts on the desktop tab, icon sources under the grid.
-    using DropHandler = void (TForm1::*)(TObject*, const std::vector<String>&, int, int);
-    auto makeDrop = [this](const char* name, TWinControl* panel, DropHandler handler) {
-        auto* drop = new TDropDst(this);
-        drop->SetName(name);
-        drop->SetControl(panel);
-        drop->SetTarget(THookTarget::htControl);
-        drop->OnFileDrop = [this, handler](TObject* s, const std::vector<String>& f, int x, int y) {
-            (this->*handler)(s, f, x, y);
-        };
-        return drop;
-    };
-    DropDst1 = makeDrop("DropDst1", Panel3, &TForm1::DropDst1FileDrop);
-    DropDst3 = makeDrop("DropDst3", Panel4, &TForm1::DropDst3FileDrop);
-
-    // Both shortcut objects as the window keeps them; the first one lives in the desktop folder.
-    auto makeLink = [this](const char* name) {
-        auto* link = new TVxShellLink(this);
-        link->SetName(name);
-        link->FileIcon().SetIconIndex(0);
-        link->SetHotKey(0);
-        link->SetLangType(ltEnglish);
-        link->SetWindowState(wsNormal);
-        return link;
-    };
-    VxShellLink1 = makeLink("VxShellLink1");
-    VxShellLink1->SetFileName("C:\\WINDOWS\\ﾃﾞｽｸﾄｯﾌﾟ\\");  // a folder only: emptied, then re-rooted below
-    VxShellLink1->SetShellFolder(sfDesktop);
-    VxShellLink2 = makeLink("VxShellLink2");
+    BuildNonVisual();
+    ComposeTabs();
 
     EndLoading();
     OnCreate = Handler(&TForm1::FormCreate);
@@ -102,47 +54,47 @@ TForm1::~TForm1() {
     if (Form1 == this) Form1 = nullptr;
 }
 
+void TForm1::ComposeTabs() {
+    icons::TWorkbench& bench = *this;
+    icons::TDesktopControls desktop;
+    for (const TSlotRow& row : kSlotRows)
+        desktop.Views[static_cast<size_t>(row.Number)] = {this->*row.Image, this->*row.Frame};
+    desktop.MyDocumentsLabel = Label19;
+    desktop.RecycleBinName = Edit1;
+    Desktop = std::make_unique<icons::TDesktopTab>(bench, desktop);
+    Choosing = std::make_unique<icons::TIconChoosing>(bench, icons::TChoosingControls{OpenDialog1, Panel4, IEButton13});
+    ShortcutArea = std::make_unique<shortcuts::TShortcutArea>(
+        bench, *Desktop, *VxShellLink1, [this](const String& a, const String& b) { ShowNotice(a, b); });
+    StartMenu = std::make_unique<shortcuts::TStartMenuTab>(
+        bench, shortcuts::TStartMenuControls{Image23, ComboBox1, IEButton10, IEButton8, Label8, VxShellLink2});
+    Options = std::make_unique<options::TOptionsTab>(std::array<TIEButton*, 4>{disp, system, mouse, tweak});
+}
+
 void TForm1::FormCreate(TObject*) {
     icon->SetChecked(true);
     shortcut->SetChecked(true);
-    SelectedSlot = 1;
+    Desktop->SelectedSlot = 1;
     PageControl1->SetActivePage(TabSheet2);
     ComboBox1->SetItemIndex(0);
     shortcut->SetChecked(icons::ReadShortcutOption());
     ProbeOperatingSystem();
-    UpdateAppletVisibility();
+    Options->UpdateAppletVisibility();
     ProbeColourDepth();
-    if (IsWindows98) {
-        Image21->Show();
-        Label19->Show();
-        icons::LoadSlotLocation(Slots[11], HKEY_CLASSES_ROOT);
-    }
+    if (IsWindows98) Desktop->ShowMyDocuments();
     jushintray->SetChecked(icons::ReadInboxOption());
-    // Slot 11 is loaded above; the rest in their order, painting the Recycle Bin as it comes.
-    icons::LoadAllSlots(Slots, OsFlag, false, [this](icons::TLoadStep step, const String& name) {
-        switch (step) {
-            case icons::TLoadStep::RecycleBinNameRead: Edit1->SetText(name); break;
-            case icons::TLoadStep::Slot9Loaded: PaintSlotImage(9); break;
-            case icons::TLoadStep::Slot10Loaded: PaintSlotImage(10); break;
-        }
-    });
-    Bevel4->Show();
-    Bevel3->Hide();
-    RecycleFullSelected = 0;
+    Desktop->LoadSlots(PerUserClasses);
     IconListBox1->Hide();
     PageControl1Change(this);
     IconListBox1->Show();
-    LastFolder = ExtractFilePath(Slots[1].CurrentFile);
-    PreviousFile = Slots[1].CurrentFile;
-    IEButton13->SetVisible(true);
+    Choosing->StartFrom(Desktop->Slots[icons::slMyComputer].CurrentFile);
 }
 
 void TForm1::ProbeOperatingSystem() {
     IsWindows98 = false;
-    OsFlag = "NO";
+    PerUserClasses = false;
     app::TOsProbe p = app::ProbeOperatingSystem();
     if (!p.Succeeded) return;
-    OsFlag = p.OsFlag;
+    PerUserClasses = p.OsFlag == "YES";
     IsWindows98 = p.IsWindows98;
     Label25->SetCaption(p.InfoLine);
 }
@@ -151,12 +103,19 @@ void TForm1::ProbeColourDepth() {
     try {
         ScreenBits = icons::ReadColourDepth(Handle());
         Label3->SetCaption(IntToStr(ScreenBits) + "bit");
-        if (ScreenBits >= 4 && ScreenBits <= 8) icon->SetChecked(false);
+        if (!icons::InitialIconOption(ScreenBits)) icon->SetChecked(false);
         StatusBar1->SetPanelText(2, app::ColorDepthText(-1));
         StatusBar1->SetPanelText(2, app::ColorDepthText(ScreenBits));
-    } catch (...) {
+    } catch (const std::exception&) {
         // The probe only advises; start-up goes on without it.
     }
+}
+
+void TForm1::ShowNotice(const String& line1, const String& line2) {
+    if (!Form2) Form2 = new TForm2(this);
+    Form2->Label1->SetCaption(line1);
+    Form2->Label2->SetCaption(line2);
+    Form2->Show();  // does not wait: the main window stays usable
 }
 
 void TForm1::SetCaptionFromGrid() {
@@ -173,39 +132,21 @@ void TForm1::PageControl1Change(TObject*) {
     IEButton5->SetEnabled(true);
     IEButton10->SetEnabled(true);
     IEButton8->SetEnabled(true);
-    if (page == TabSheet4) {
-        Label1->Hide();
-        Panel4->Hide();
-        Panel2->Show();
-    } else {
-        Label1->Show();
-        Panel4->Show();
-        Panel2->Hide();
-    }
+    Label1->SetVisible(page != TabSheet4);
+    Panel4->SetVisible(page != TabSheet4);
+    Panel2->SetVisible(page == TabSheet4);
     if (page == TabSheet2) {
-        for (int n : {1, 2, 4, 5, 6, 7, 8, 9, 10}) PaintSlotImage(n);
-        if (IsWindows98) PaintSlotImage(11);
-        switch (SelectedSlot) {
-            case 1: Image5Click(this); break;
-            case 2: Image6Click(this); break;
-            case 3: Image1Click(this); break;
-            case 4: Image15Click(this); break;
-            case 5: Image17Click(this); break;
-            case 6: Image18Click(this); break;
-            case 7: Image19Click(this); break;
-            case 8: Image20Click(this); break;
-            case 9: Image3Click(this); break;
-            case 10: Image4Click(this); break;
-            case 11: Image21Click(this); break;
-            default: break;
-        }
-        if (TBevel* frame = SlotBevel(SelectedSlot)) frame->Show();
+        Desktop->PaintSlotImages(IsWindows98);
+        const int selected = Desktop->SelectedSlot;
+        for (const TSlotRow& row : kSlotRows)
+            if (row.Number == selected) (this->*row.Click)(this);
+        if (TBevel* frame = Desktop->SlotBevel(selected)) frame->Show();
     }
     if (page == TabSheet5) {
         IEButton10->SetEnabled(false);
         IEButton8->SetEnabled(false);
         IEButton5->SetEnabled(false);
-        if (!MenuIconFile.empty()) {
+        if (!StartMenu->MenuIconFile.empty()) {
             Image23Click(this);
             IconListBox1->SetEnabled(true);
         } else {
@@ -217,3 +158,84 @@ void TForm1::PageControl1Change(TObject*) {
         IconListBox1->SetEnabled(false);
     }
 }
+
+// ---- desktop slots
+
+void TForm1::Image5Click(TObject*) { Desktop->SelectSlot(icons::slMyComputer); }
+void TForm1::Image6Click(TObject*) { Desktop->SelectSlot(icons::slNetwork); }
+void TForm1::Image15Click(TObject*) { Desktop->SelectSlot(icons::slControlPanel); }
+void TForm1::Image17Click(TObject*) { Desktop->SelectSlot(icons::slPrinters); }
+void TForm1::Image18Click(TObject*) { Desktop->SelectSlot(icons::slDialUp); }
+void TForm1::Image19Click(TObject*) { Desktop->SelectSlot(icons::slBriefcase); }
+void TForm1::Image20Click(TObject*) { Desktop->SelectSlot(icons::slInbox); }
+void TForm1::Image3Click(TObject*) { Desktop->SelectSlot(icons::slRecycleEmpty); }
+void TForm1::Image4Click(TObject*) { Desktop->SelectSlot(icons::slRecycleFull); }
+void TForm1::Image21Click(TObject*) { Desktop->SelectSlot(icons::slMyDocuments); }
+
+void TForm1::IEButton1Click(TObject*) {
+    Desktop->ResetAll();
+    PageControl1Change(this);
+}
+
+void TForm1::IEButton2Click(TObject*) {
+    Desktop->ResetSelected();
+    PageControl1Change(this);
+}
+
+void TForm1::IEButton5Click(TObject*) {
+    const int bits = icons::ReadColourDepth(Handle());
+    // The dropped shortcut first: an error there ends the action before any registry write.
+    ShortcutArea->SaveChosenIcon();
+    icons::TShellOptions options;
+    options.Icon = icon->Checked();
+    options.Shortcut = shortcut->Checked();
+    options.Jushintray = jushintray->Checked();
+    Desktop->Apply(PerUserClasses, IsWindows98, bits, options);
+}
+
+// ---- choosing an icon
+
+void TForm1::IconListBox1Click(TObject*) { SetCaptionFromGrid(); }
+void TForm1::IconListBox1FileChange(TObject*) { Choosing->GridFileChanged(); }
+
+void TForm1::IconListBox1DblClick(TObject*) {
+    const String file = IconListBox1->FileName();
+    const int index = IconListBox1->ItemIndex();
+    if (file.empty() || index < 0) return;
+    if (PageControl1->ActivePage() == TabSheet2) {
+        if (Desktop->SelectedSlot == 3)
+            ShortcutArea->Assign(file, index);
+        else if (!Desktop->AssignToSelected(file, index))
+            return;
+        if (IEButton5->Enabled()) ApplyChanges(IconListBox1);
+    }
+    if (PageControl1->ActivePage() == TabSheet5) StartMenu->Assign(file, index);
+}
+
+void TForm1::IEButton8Click(TObject*) { Choosing->LoadWithDialog(Handle()); }
+void TForm1::IEButton13Click(TObject*) { Choosing->LoadPreviousFile(); }
+
+void TForm1::DropDst3FileDrop(TObject*, const std::vector<String>& files, int, int) {
+    if (PageControl1->ActivePage() == TabSheet2) Choosing->LoadDropped(files);
+}
+
+// ---- shortcuts and the Start menu
+
+void TForm1::DropDst1FileDrop(TObject*, const std::vector<String>& files, int, int) {
+    ShortcutArea->DropFiles(files);
+}
+void TForm1::Image1Click(TObject*) { ShortcutArea->Select(); }
+void TForm1::Image23Click(TObject*) { StartMenu->ShowItemIcon(); }
+void TForm1::IEButton10Click(TObject*) { StartMenu->SaveMenuIcon(); }
+void TForm1::IEButton9Click(TObject*) { StartMenu->UseTargetIcon(); }
+void TForm1::ComboBox1Change(TObject*) {}
+
+// ---- options tab
+
+void TForm1::dispClick(TObject*) { Options->RunAppletOfRow(0); }
+void TForm1::systemClick(TObject*) { Options->RunAppletOfRow(1); }
+void TForm1::IEButton3Click(TObject*) { Options->RunAppletOfRow(2); }
+void TForm1::tweakClick(TObject*) { Options->RunAppletOfRow(3); }
+void TForm1::IEButton11Click(TObject*) { Options->DeleteIconCacheAndReport(); }
+void TForm1::IEButton12Click(TObject*) { Options->DeleteShellIconsKeyAndReport(); }
+void TForm1::IEButton6Click(TObject*) { Close(); }

@@ -1,19 +1,26 @@
 #pragma once
 // The main window: the three tab pages on the left, the icon grid on the right, and the
-// state the program keeps between user actions. Its handlers live beside the subsystem
-// they belong to (icons/, shortcuts/, options/).
+// state the program keeps between user actions. Each tab's behaviour lives in its own
+// object (icons/, shortcuts/, options/); the window builds the controls, composes the
+// tabs and binds the controls' events to its handlers.
+#include <memory>
+
 #include "components/DropDst.h"
 #include "components/IEButton.h"
 #include "components/IconListBox.h"
 #include "components/ShellLink.h"
-#include "icons/IconSlots.h"
+#include "icons/DesktopTab.h"
+#include "icons/IconChoosing.h"
+#include "options/OptionsTab.h"
+#include "shortcuts/ShortcutArea.h"
+#include "shortcuts/StartMenuTab.h"
 #include "ui/ComCtrls.h"
 #include "ui/Dialogs.h"
 #include "ui/ExtCtrls.h"
 #include "ui/Forms.h"
 #include "ui/StdCtrls.h"
 
-class TForm1 : public ui::TForm {
+class TForm1 : public ui::TForm, private icons::TWorkbench {
 public:
     explicit TForm1(ui::TComponent* owner);
     ~TForm1() override;
@@ -21,67 +28,47 @@ public:
     // ---- header
     ui::TPanel* Panel1;
     ui::TImage* Image16;
-    ui::TLabel* Label10;
-    ui::TLabel* Label4;
-    TIEButton* IEButton8;  // 読込
-    TIEButton* IEButton5;  // 実行
-    TIEButton* IEButton6;  // 終了
+    ui::TLabel *Label10, *Label4;
+    TIEButton *IEButton8, *IEButton5, *IEButton6;  // 読込, 実行, 終了
 
-    // ---- tab pages
+    // ---- tab pages: desktop, Start menu, options
     ui::TPageControl* PageControl1;
-    ui::TTabSheet* TabSheet2;  // desktop
-    ui::TTabSheet* TabSheet5;  // Start menu
-    ui::TTabSheet* TabSheet4;  // options
+    ui::TTabSheet *TabSheet2, *TabSheet5, *TabSheet4;
 
-    // desktop tab: slot images, their labels and selection frames
-    ui::TImage *Image5, *Image6, *Image15, *Image17, *Image18, *Image19, *Image20, *Image21, *Image3, *Image4;
+    // desktop tab: slot images and their selection frames (one table, kSlotRows), labels,
+    // the Recycle Bin group, the reset buttons and the shortcut drop area
+    ui::TImage *Image5, *Image6, *Image15, *Image17, *Image18, *Image19, *Image20, *Image21, *Image3, *Image4, *Image1;
+    ui::TBevel *Bevel5, *Bevel6, *Bevel17, *Bevel15, *Bevel18, *Bevel19, *Bevel20, *Bevel21, *Bevel4, *Bevel3, *Bevel14;
     ui::TLabel *Label12, *Label13, *Label31, *Label22, *Label32, *Label39, *Label33, *Label34, *Label19, *Label6,
-        *Label7;
-    ui::TBevel *Bevel4, *Bevel3, *Bevel5, *Bevel6, *Bevel14, *Bevel15, *Bevel17, *Bevel18, *Bevel19, *Bevel20,
-        *Bevel21;
+        *Label7, *Label5, *Label21, *Label23;
     ui::TBevel* Bevel22;
     ui::TImage* Image2;
-    ui::TLabel* Label5;
-    ui::TLabel* Label21;
     ui::TEdit* Edit1;
-    TIEButton* IEButton1;  // 全て
-    TIEButton* IEButton2;  // 標準
-    ui::TPanel* Panel3;    // shortcut drop area
-    ui::TLabel* Label23;
-    ui::TImage* Image1;
+    TIEButton *IEButton1, *IEButton2;  // 全て, 標準
+    ui::TPanel* Panel3;
 
     // Start-menu tab (the shell tree's place stays empty for now)
     ui::TBevel* Bevel26;
     ui::TImage* Image23;
     ui::TComboBox* ComboBox1;
-    TIEButton* IEButton10;  // ﾒﾆｭｰｱｲｺﾝ変更
-    ui::TLabel* Label43;
-    ui::TLabel* Label37;
-    TIEButton* IEButton9;  // 標準にもどす
-    ui::TLabel* Label8;
+    TIEButton *IEButton10, *IEButton9;  // ﾒﾆｭｰｱｲｺﾝ変更, 標準にもどす
+    ui::TLabel *Label43, *Label37, *Label8;
 
     // options tab
     ui::TLabel* Label25;
     ui::TBevel* Bevel7;
-    TIEButton *disp, *system, *mouse, *tweak;
-    ui::TLabel *Label26, *Label27, *Label28, *Label29;
-    ui::TLabel *Label40, *Label41, *Label42;
-    TIEButton* IEButton11;  // icon cache
-    ui::TLabel *Label44, *Label45, *Label46;
-    TIEButton* IEButton12;  // "Shell Icons"
+    TIEButton *disp, *system, *mouse, *tweak, *IEButton11, *IEButton12;
+    ui::TLabel *Label26, *Label27, *Label28, *Label29, *Label40, *Label41, *Label42, *Label44, *Label45, *Label46;
 
-    // ---- right-hand side
+    // ---- right-hand side: the grid, the icon-file drop panel, the option check boxes
     ui::TPanel* Panel5;
     TIconListBox* IconListBox1;
-    ui::TPanel* Panel4;  // icon-file drop panel
-    ui::TLabel* Label1;
-    TIEButton* IEButton13;  // 前のﾌｧｲﾙ
-    ui::TLabel* Label3;     // colour depth
-    ui::TPanel* Panel2;     // option check boxes
-    ui::TCheckBox* icon;
-    ui::TCheckBox* shortcut;
-    ui::TCheckBox* jushintray;
-    ui::TLabel *Label9, *Label11, *Label14, *Label15, *Label16, *Label17, *Label18, *Label20;
+    ui::TPanel* Panel4;
+    ui::TLabel *Label1, *Label3;  // Label3: colour depth
+    TIEButton* IEButton13;        // 前のﾌｧｲﾙ
+    ui::TPanel* Panel2;
+    ui::TCheckBox *icon, *shortcut, *jushintray;
+    ui::TLabel *Label9, *Label11, *Label14, *Label15, *Label16, *Label17, *Label18;
 
     ui::TStatusBar* StatusBar1;
 
@@ -92,35 +79,25 @@ public:
     TVxShellLink* VxShellLink1;
     TVxShellLink* VxShellLink2;
 
-    // ---- state kept for the whole run
-    icons::TIconSlotTable Slots;
-    int SelectedSlot = 1;
-    int RecycleFullSelected = 0;
-    ui::String OsFlag = "NO";
+    // ---- the tabs' behaviour and state
+    std::unique_ptr<icons::TDesktopTab> Desktop;
+    std::unique_ptr<icons::TIconChoosing> Choosing;
+    std::unique_ptr<shortcuts::TShortcutArea> ShortcutArea;
+    std::unique_ptr<shortcuts::TStartMenuTab> StartMenu;
+    std::unique_ptr<options::TOptionsTab> Options;
+
+    // ---- what the start-up probes found
+    bool PerUserClasses = false;  // Windows NT and 98 keep per-user class keys too
     bool IsWindows98 = false;
     int ScreenBits = 0;
-    ui::String SplitFile;
-    int SplitIndex = 0;
-    ui::String ShortcutIconFile;
-    int ShortcutIconIndex = 0;
-    ui::String MenuIconFile;
-    int MenuIconIndex = 0;
-    ui::String MenuItemPath;
-    ui::String PreviousFile;
-    ui::String LastFolder;
+    // "YES" where the per-user class keys are read and written, otherwise "NO".
+    ui::String OsFlag() const { return PerUserClasses ? "YES" : "NO"; }
 
     // ---- start-up and tab pages
     void FormCreate(ui::TObject* sender);
     void PageControl1Change(ui::TObject* sender);
-    void ProbeOperatingSystem();
-    void ProbeColourDepth();
-    void UpdateAppletVisibility();
-    // "Vemlora " + the grid's file + " /" + its selected index ("Vemlora" with no file).
-    void SetCaptionFromGrid();
 
     // ---- desktop slots
-    void HideSelectionBevels();
-    void SelectSlot(int number, bool bulkUpdate);
     void Image5Click(ui::TObject* sender);
     void Image6Click(ui::TObject* sender);
     void Image15Click(ui::TObject* sender);
@@ -131,14 +108,9 @@ public:
     void Image3Click(ui::TObject* sender);
     void Image4Click(ui::TObject* sender);
     void Image21Click(ui::TObject* sender);
-    void PaintSlotImage(int number);
-    ui::TImage* SlotImage(int number) const;  // 1..11 (3 = Image1)
-    ui::TBevel* SlotBevel(int number) const;
     void IEButton1Click(ui::TObject* sender);  // all to default
     void IEButton2Click(ui::TObject* sender);  // selected to default
-
-    // ---- applying
-    void IEButton5Click(ui::TObject* sender);
+    void IEButton5Click(ui::TObject* sender);  // apply
     void ApplyChanges(ui::TObject* sender) { IEButton5Click(sender); }
 
     // ---- choosing an icon
@@ -148,8 +120,6 @@ public:
     void IEButton8Click(ui::TObject* sender);
     void IEButton13Click(ui::TObject* sender);
     void DropDst3FileDrop(ui::TObject* sender, const std::vector<ui::String>& files, int x, int y);
-    // Shows `file` in the grid with `index` selected and rebuilds the caption, without redrawing in between.
-    void ShowInGrid(const ui::String& file, int index);
 
     // ---- shortcuts and the Start menu
     void DropDst1FileDrop(ui::TObject* sender, const std::vector<ui::String>& files, int x, int y);
@@ -168,20 +138,42 @@ public:
     void IEButton12Click(ui::TObject* sender);
     void IEButton6Click(ui::TObject* sender);
 
+    // The grid and the caption, as the tabs see them.
+    TIconListBox& Grid() override { return *IconListBox1; }
+    void SetCaptionFromGrid() override;
+    void ShowCaption(const ui::String& text) override { SetCaption(text); }
+
+    // One desktop object (3: the dropped shortcut) with its image, frame and click handler.
+    struct TSlotRow {
+        int Number;
+        ui::TImage* TForm1::*Image;
+        const char* ImageName;
+        ui::TBevel* TForm1::*Frame;
+        const char* FrameName;
+        void (TForm1::*Click)(ui::TObject*);
+        int Left, Top;  // the image's place on its tab (the shortcut's on its drop panel)
+    };
+    // In slot-number order, 1 to 11.
+    static const TSlotRow kSlotRows[11];
+
 private:
+    void ProbeOperatingSystem();
+    void ProbeColourDepth();
+    void ComposeTabs();
+    void ShowNotice(const ui::String& line1, const ui::String& line2);
+
     // An event that calls one of this window's handlers.
     ui::TNotifyEvent Handler(void (TForm1::*method)(ui::TObject*)) {
         return [this, method](ui::TObject* sender) { (this->*method)(sender); };
     }
     void BuildHeader();
+    void MakeSlot(int number, ui::TWinControl* parent);
     void BuildDesktopTab();
     void BuildStartMenuTab();
     void BuildOptionsTab();
     void BuildRightSide();
     void BuildStatusBar();
+    void BuildNonVisual();
 };
 
 extern TForm1* Form1;
-
-// Paints the icon of `file` at `index` into an image (a fresh loader each time).
-void PaintIconInto(ui::TImage* image, const ui::String& file, int index);

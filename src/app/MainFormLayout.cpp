@@ -21,19 +21,6 @@ TLabel* MakeLabel(TComponent* owner, TWinControl* parent, const char* name, int 
     return l;
 }
 
-TImage* MakeSlotImage(TComponent* owner, TWinControl* parent, const char* name, int left, int top) {
-    TImage* i = Make<TImage>(owner, parent, name, left, top, 32, 32);
-    i->SetTransparent(true);
-    return i;
-}
-
-// A selection frame: 6 pixels left and 3 above its 32 x 32 image, hidden until selected.
-TBevel* MakeFrame(TComponent* owner, TWinControl* parent, const char* name, int imageLeft, int imageTop) {
-    TBevel* b = Make<TBevel>(owner, parent, name, imageLeft - 6, imageTop - 3, 43, 40);
-    b->SetVisible(false);
-    return b;
-}
-
 TIEButton* MakeButton(TComponent* owner, TWinControl* parent, const char* name, int left, int top, int width,
                       int height, const char* caption, const char* glyph) {
     TIEButton* b = Make<TIEButton>(owner, parent, name, left, top, width, height);
@@ -66,18 +53,42 @@ void TForm1::BuildHeader() {
     IEButton5 = MakeButton(this, Panel1, "IEButton5", 453, 6, 74, 28, "実行", "GLYPH_EXEC");
     IEButton6 = MakeButton(this, Panel1, "IEButton6", 531, 6, 74, 28, "終了", "GLYPH_EXIT");
     IEButton6->SetTransparentColor(kKhaki);
+    IEButton8->OnClick = Handler(&TForm1::IEButton8Click);
+    IEButton5->OnClick = Handler(&TForm1::IEButton5Click);
+    IEButton6->OnClick = Handler(&TForm1::IEButton6Click);
+}
+
+const TForm1::TSlotRow TForm1::kSlotRows[11] = {
+    {1, &TForm1::Image5, "Image5", &TForm1::Bevel5, "Bevel5", &TForm1::Image5Click, 18, 12},
+    {2, &TForm1::Image6, "Image6", &TForm1::Bevel6, "Bevel6", &TForm1::Image6Click, 78, 12},
+    {3, &TForm1::Image1, "Image1", &TForm1::Bevel14, "Bevel14", &TForm1::Image1Click, 15, 12},
+    {4, &TForm1::Image15, "Image15", &TForm1::Bevel17, "Bevel17", &TForm1::Image15Click, 138, 12},
+    {5, &TForm1::Image17, "Image17", &TForm1::Bevel15, "Bevel15", &TForm1::Image17Click, 198, 12},
+    {6, &TForm1::Image18, "Image18", &TForm1::Bevel18, "Bevel18", &TForm1::Image18Click, 258, 12},
+    {7, &TForm1::Image19, "Image19", &TForm1::Bevel19, "Bevel19", &TForm1::Image19Click, 18, 75},
+    {8, &TForm1::Image20, "Image20", &TForm1::Bevel20, "Bevel20", &TForm1::Image20Click, 78, 75},
+    {9, &TForm1::Image3, "Image3", &TForm1::Bevel4, "Bevel4", &TForm1::Image3Click, 69, 144},
+    {10, &TForm1::Image4, "Image4", &TForm1::Bevel3, "Bevel3", &TForm1::Image4Click, 126, 144},
+    {11, &TForm1::Image21, "Image21", &TForm1::Bevel21, "Bevel21", &TForm1::Image21Click, 138, 75},
+};
+
+// A slot's selection frame (6 pixels left and 3 above its 32 x 32 image, hidden until
+// selected) and then its image: made later, the image lies above the frame and takes every
+// click on it, also while the frame shows.
+void TForm1::MakeSlot(int number, TWinControl* parent) {
+    const TSlotRow& row = kSlotRows[number - 1];
+    TBevel* frame = Make<TBevel>(this, parent, row.FrameName, row.Left - 6, row.Top - 3, 43, 40);
+    frame->SetVisible(false);
+    this->*row.Frame = frame;
+    TImage* image = Make<TImage>(this, parent, row.ImageName, row.Left, row.Top, 32, 32);
+    image->SetTransparent(true);
+    image->OnClick = Handler(row.Click);
+    this->*row.Image = image;
 }
 
 void TForm1::BuildDesktopTab() {
     TTabSheet* t = TabSheet2;
-    Image5 = MakeSlotImage(this, t, "Image5", 18, 12);
-    Image6 = MakeSlotImage(this, t, "Image6", 78, 12);
-    Image15 = MakeSlotImage(this, t, "Image15", 138, 12);
-    Image17 = MakeSlotImage(this, t, "Image17", 198, 12);
-    Image18 = MakeSlotImage(this, t, "Image18", 258, 12);
-    Image19 = MakeSlotImage(this, t, "Image19", 18, 75);
-    Image20 = MakeSlotImage(this, t, "Image20", 78, 75);
-    Image21 = MakeSlotImage(this, t, "Image21", 138, 75);
+    for (int number : {1, 2, 4, 5, 6, 7, 8, 11}) MakeSlot(number, t);
     Image21->SetVisible(false);
 
     Label12 = MakeLabel(this, t, "Label12", 9, 54, "ﾏｲｺﾝﾋﾟｭｰﾀ");
@@ -106,26 +117,14 @@ void TForm1::BuildDesktopTab() {
         if (bmp.LoadFromResourceName(MainInstance(), "RECYCLE")) Image2->Picture().Assign(&bmp);
     }
     Label5 = MakeLabel(this, t, "Label5", 14, 168, "ごみ箱");
-    Image3 = MakeSlotImage(this, t, "Image3", 69, 144);
-    Image4 = MakeSlotImage(this, t, "Image4", 126, 144);
+    MakeSlot(9, t);
+    MakeSlot(10, t);
     Label6 = MakeLabel(this, t, "Label6", 78, 186, "空");
     Label7 = MakeLabel(this, t, "Label7", 117, 186, "いっぱい");
     Label21 = MakeLabel(this, t, "Label21", 171, 142, "名前の指定");
     Edit1 = Make<TEdit>(this, t, "Edit1", 171, 159, 118, 20);
     Edit1->SetColor(clWhite);
     Edit1->SetText("ごみ箱");
-
-    // Selection frames, hidden until their slot is selected.
-    Bevel5 = MakeFrame(this, t, "Bevel5", 18, 12);
-    Bevel6 = MakeFrame(this, t, "Bevel6", 78, 12);
-    Bevel17 = MakeFrame(this, t, "Bevel17", 138, 12);
-    Bevel15 = MakeFrame(this, t, "Bevel15", 198, 12);
-    Bevel18 = MakeFrame(this, t, "Bevel18", 258, 12);
-    Bevel19 = MakeFrame(this, t, "Bevel19", 18, 75);
-    Bevel20 = MakeFrame(this, t, "Bevel20", 78, 75);
-    Bevel21 = MakeFrame(this, t, "Bevel21", 138, 75);
-    Bevel4 = MakeFrame(this, t, "Bevel4", 69, 144);
-    Bevel3 = MakeFrame(this, t, "Bevel3", 126, 144);
 
     // The shortcut drop area.
     Panel3 = Make<TPanel>(this, t, "Panel3", 6, 207, 295, 130);
@@ -134,20 +133,8 @@ void TForm1::BuildDesktopTab() {
     Label23 = Make<TLabel>(this, Panel3, "Label23", 21, 69, 249, 13);
     Label23->SetAutoSize(false);
     Label23->SetCaption("変更するｼｮｰﾄｶｯﾄｱｲｺﾝをここにﾄﾞﾛｯﾌﾟしてください");
-    Bevel14 = MakeFrame(this, Panel3, "Bevel14", 15, 12);
-    Image1 = MakeSlotImage(this, Panel3, "Image1", 15, 12);
+    MakeSlot(3, Panel3);
 
-    Image5->OnClick = Handler(&TForm1::Image5Click);
-    Image6->OnClick = Handler(&TForm1::Image6Click);
-    Image15->OnClick = Handler(&TForm1::Image15Click);
-    Image17->OnClick = Handler(&TForm1::Image17Click);
-    Image18->OnClick = Handler(&TForm1::Image18Click);
-    Image19->OnClick = Handler(&TForm1::Image19Click);
-    Image20->OnClick = Handler(&TForm1::Image20Click);
-    Image21->OnClick = Handler(&TForm1::Image21Click);
-    Image3->OnClick = Handler(&TForm1::Image3Click);
-    Image4->OnClick = Handler(&TForm1::Image4Click);
-    Image1->OnClick = Handler(&TForm1::Image1Click);
     IEButton1->OnClick = Handler(&TForm1::IEButton1Click);
     IEButton2->OnClick = Handler(&TForm1::IEButton2Click);
 }
@@ -155,7 +142,8 @@ void TForm1::BuildDesktopTab() {
 void TForm1::BuildStartMenuTab() {
     TTabSheet* t = TabSheet5;
     Bevel26 = Make<TBevel>(this, t, "Bevel26", 6, 231, 43, 40);
-    Image23 = MakeSlotImage(this, t, "Image23", 12, 234);
+    Image23 = Make<TImage>(this, t, "Image23", 12, 234, 32, 32);
+    Image23->SetTransparent(true);
     ComboBox1 = Make<TComboBox>(this, t, "ComboBox1", 57, 237, 127, 24);
     ComboBox1->SetItemHeight(16);
     for (const char* entry : {"ｽﾀｰﾄﾒﾆｭｰ", "ﾃﾞｽｸﾄｯﾌﾟ", "共通ｽﾀｰﾄﾒﾆｭｰ", "共通ﾃﾞｽｸﾄｯﾌﾟ"}) ComboBox1->AddItem(entry);
@@ -258,7 +246,6 @@ void TForm1::BuildRightSide() {
     jushintray->SetCaption("受信トレイを消す");
     Label17 = MakeLabel(this, Panel2, "Label17", 27, 217, "あまり使わない受信トレイアイコンを");
     Label18 = MakeLabel(this, Panel2, "Label18", 27, 232, "画面から消します。");
-    Label20 = nullptr;
 
     IconListBox1->OnClick = Handler(&TForm1::IconListBox1Click);
     IconListBox1->OnDblClick = Handler(&TForm1::IconListBox1DblClick);
@@ -273,4 +260,45 @@ void TForm1::BuildStatusBar() {
     StatusBar1->AddPanel(150, " www.vemlora.example");
     StatusBar1->AddPanel(120, " ver2.11.905.501");
     StatusBar1->AddPanel(50, "");
+}
+
+void TForm1::BuildNonVisual() {
+    PageControl1->OnChange = Handler(&TForm1::PageControl1Change);
+
+    OpenDialog1 = new TOpenDialog(this);
+    OpenDialog1->SetName("OpenDialog1");
+    OpenDialog1->SetTitle("ｱｲｺﾝﾌｧｲﾙの指定");
+    OpenDialog1->SetFilter("dll,ico,exe,ｱｲｺﾝﾗｲﾌﾞﾗﾘﾌｧｲﾙ|*.dll;*.ico;*.exe;*.icl;*.ict;|すべてのﾌｧｲﾙ|*.*");
+    OpenDialog1->SetFilterIndex(1);
+    OpenDialog1->SetOptions(OFN_HIDEREADONLY | OFN_NODEREFERENCELINKS);
+
+    // The two drop panels: shortcuts on the desktop tab, icon sources under the grid.
+    using DropHandler = void (TForm1::*)(TObject*, const std::vector<String>&, int, int);
+    auto makeDrop = [this](const char* name, TWinControl* panel, DropHandler handler) {
+        auto* drop = new TDropDst(this);
+        drop->SetName(name);
+        drop->SetControl(panel);
+        drop->SetTarget(THookTarget::htControl);
+        drop->OnFileDrop = [this, handler](TObject* s, const std::vector<String>& f, int x, int y) {
+            (this->*handler)(s, f, x, y);
+        };
+        return drop;
+    };
+    DropDst1 = makeDrop("DropDst1", Panel3, &TForm1::DropDst1FileDrop);
+    DropDst3 = makeDrop("DropDst3", Panel4, &TForm1::DropDst3FileDrop);
+
+    // Both shortcut objects as the window keeps them; the first one lives in the desktop folder.
+    auto makeLink = [this](const char* name) {
+        auto* link = new TVxShellLink(this);
+        link->SetName(name);
+        link->FileIcon().SetIconIndex(0);
+        link->SetHotKey(0);
+        link->SetLangType(ltEnglish);
+        link->SetWindowState(wsNormal);
+        return link;
+    };
+    VxShellLink1 = makeLink("VxShellLink1");
+    VxShellLink1->SetFileName("C:\\WINDOWS\\ﾃﾞｽｸﾄｯﾌﾟ\\");  // a folder only: emptied, then re-rooted below
+    VxShellLink1->SetShellFolder(sfDesktop);
+    VxShellLink2 = makeLink("VxShellLink2");
 }

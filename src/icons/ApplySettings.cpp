@@ -10,9 +10,6 @@ namespace icons {
 
 namespace {
 
-const char kDesktopNameSpace[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Desktop\\NameSpace";
-const char kInboxClsid[] = "{00020D75-0000-0000-C000-000000000046}";
-const char kRecycleBinClsid[] = "{645FF040-5081-101B-9F08-00AA002F954E}";
 const char kWindowMetrics[] = "Control Panel\\Desktop\\WindowMetrics";
 const char kShellIconBpp[] = "Shell Icon BPP";
 const char kIsShortcut[] = "IsShortcut";
@@ -30,11 +27,11 @@ void WriteSlot(HKEY root, const ui::String& key, const ui::String& name, const T
     WriteValue(root, key, name, MakeIconLocation(slot.CurrentFile, slot.CurrentIndex));
 }
 
-void WriteColourDepth(const ui::String& osFlag, int bits, bool icon) {
+void WriteColourDepth(bool perUserClasses, int bits, bool icon) {
     ui::TRegistry reg(HKEY_CURRENT_USER);
     if (!reg.OpenKey(kWindowMetrics, true)) return;
     if (bits >= 16) {
-        ui::String depth = osFlag == "NO" && bits > 16 ? "24" : "16";
+        ui::String depth = !perUserClasses && bits > 16 ? "24" : "16";
         reg.WriteString(kShellIconBpp, icon ? depth : "4");
     } else if (reg.ValueExists(kShellIconBpp)) {
         reg.WriteString(kShellIconBpp, "4");
@@ -71,9 +68,9 @@ void WriteRecycleBinIcons(HKEY root, const ui::String& key, const TIconSlot& emp
 
 }  // namespace
 
-void ApplyRegistrySettings(const TIconSlotTable& table, const ui::String& osFlag, bool isWindows98, int colourBits,
+void ApplyRegistrySettings(const TIconSlotTable& table, bool perUserClasses, bool isWindows98, int colourBits,
                            const TShellOptions& options, ui::String& recycleBinName) {
-    WriteColourDepth(osFlag, colourBits, options.Icon);
+    WriteColourDepth(perUserClasses, colourBits, options.Icon);
     WriteShortcutArrow(options.Shortcut);
     WriteInbox(options.Jushintray, table[slInbox]);
     if (isWindows98) {
@@ -99,7 +96,7 @@ void ApplyRegistrySettings(const TIconSlotTable& table, const ui::String& osFlag
         WriteSlot(HKEY_CLASSES_ROOT, slot.WriteKey, slot.ValueName, slot);
     }
 
-    if (osFlag != "YES") return;
+    if (!perUserClasses) return;
     const TIconSlot& dialUp = table[slDialUp];
     WriteSlot(HKEY_CLASSES_ROOT, dialUp.SecondWriteKey, dialUp.ValueName, dialUp);
     WriteRecycleBinIcons(HKEY_CURRENT_USER, empty.UserClassesKey, empty, full);

@@ -17,11 +17,11 @@ struct TShellOptions {
 
 // Writes, in this order: "Shell Icon BPP" (from `colourBits` and options.Icon), the
 // "IsShortcut" values, the Inbox NameSpace key and icon, My Documents (Windows 98), slots
-// 4 to 7, the Recycle Bin name and icons, slots 1 and 2, and with osFlag "YES" the second
-// Dial-Up class and the per-user keys. Each write opens its key with creation allowed and
+// 4 to 7, the Recycle Bin name and icons, slots 1 and 2, and where the system has per-user
+// class keys ("YES" systems) the second Dial-Up class and the per-user keys. Each write opens its key with creation allowed and
 // is skipped when that fails; a slot without a file is not written. An empty
 // `recycleBinName` is replaced by "ごみ箱" (the window shows it again).
-void ApplyRegistrySettings(const TIconSlotTable& table, const ui::String& osFlag, bool isWindows98, int colourBits,
+void ApplyRegistrySettings(const TIconSlotTable& table, bool perUserClasses, bool isWindows98, int colourBits,
                            const TShellOptions& options, ui::String& recycleBinName);
 
 // Bits per pixel of a window's drawing surface.

@@ -7,12 +7,11 @@
 namespace icons {
 
 const char* const kDefaultRecycleBinName = "ごみ箱";
+const char kRecycleBinClsid[] = "{645FF040-5081-101B-9F08-00AA002F954E}";
+const char kInboxClsid[] = "{00020D75-0000-0000-C000-000000000046}";
+const char kDesktopNameSpace[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Desktop\\NameSpace";
 
 namespace {
-
-const char kRecycleBinNameKey[] =
-    "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Desktop\\NameSpace\\"
-    "{645FF040-5081-101B-9F08-00AA002F954E}";
 
 struct TSlotDescription {
     int Number;
@@ -32,9 +31,9 @@ const TSlotDescription kDescriptions[kSlotCount] = {
     {6, "{992CFFA0-F557-101A-88EC-00DD010CCC48}", nullptr, "{a4d92740-67cd-11cf-96f2-00aa00a11dd9}", false, "",
      33},
     {7, "{85BBD920-42A0-1069-A2E4-08002B30309D}", nullptr, nullptr, false, "", 0},
-    {8, "{00020D76-0000-0000-C000-000000000046}", "{00020D75-0000-0000-C000-000000000046}", nullptr, false, "", 0},
-    {9, "{645FF040-5081-101B-9F08-00AA002F954E}", nullptr, nullptr, true, "empty", 31},
-    {10, "{645FF040-5081-101B-9F08-00AA002F954E}", nullptr, nullptr, true, "full", 32},
+    {8, "{00020D76-0000-0000-C000-000000000046}", kInboxClsid, nullptr, false, "", 0},
+    {9, kRecycleBinClsid, nullptr, nullptr, true, "empty", 31},
+    {10, kRecycleBinClsid, nullptr, nullptr, true, "full", 32},
     {11, "{450D8FBA-AD25-11D0-98A8-0800361B1103}", nullptr, nullptr, false, "", 0},
 };
 
@@ -127,16 +126,16 @@ void LoadSlotLocation(TIconSlot& slot, HKEY readRoot) {
 
 ui::String ReadRecycleBinName() {
     ui::TRegistry reg(HKEY_LOCAL_MACHINE);
-    if (!reg.OpenKey(kRecycleBinNameKey, false)) return ui::String();
+    if (!reg.OpenKey(ui::String(kDesktopNameSpace) + "\\" + kRecycleBinClsid, false)) return ui::String();
     return reg.ReadString("");
 }
 
-void LoadAllSlots(TIconSlotTable& table, const ui::String& osFlag, bool isWindows98, const TLoadCallback& onStep) {
+void LoadAllSlots(TIconSlotTable& table, bool perUserClasses, bool isWindows98, const TLoadCallback& onStep) {
     auto notify = [&](TLoadStep step, const ui::String& name) {
         if (onStep) onStep(step, name);
     };
     if (isWindows98) LoadSlotLocation(table[slMyDocuments], HKEY_CLASSES_ROOT);
-    HKEY root = osFlag == "YES" ? HKEY_CURRENT_USER : HKEY_CLASSES_ROOT;
+    HKEY root = perUserClasses ? HKEY_CURRENT_USER : HKEY_CLASSES_ROOT;
     LoadSlotLocation(table[slMyComputer], root);
     LoadSlotLocation(table[slNetwork], root);
     notify(TLoadStep::RecycleBinNameRead, ReadRecycleBinName());

@@ -34,7 +34,7 @@ struct TIconSlot {
     ui::String UserClassesKey;  // read key under HKEY_CURRENT_USER ("Software\Classes\..."); empty if none
     ui::String ValueName;       // "" for the default value; "empty"/"full" for the Recycle Bin
     ui::String WriteKey;        // written under HKEY_CLASSES_ROOT (the Inbox writes another class)
-    ui::String SecondWriteKey;  // also written under HKEY_CLASSES_ROOT with OsFlag "YES"; empty if none
+    ui::String SecondWriteKey;  // also written under HKEY_CLASSES_ROOT where the per-user keys are; empty if none
     int DefaultIndex = 0;
 
     ui::String CurrentFile;  // empty until loaded
@@ -78,11 +78,11 @@ void LoadSlotLocation(TIconSlot& slot, HKEY readRoot);
 ui::String ReadRecycleBinName();
 
 // Start-up loading, in order: slot 11 (Windows 98 only); slots 1, 2, the Recycle Bin name,
-// slots 9 and 10 (per-user keys when osFlag is "YES"); then slots 4, 5, 6, 7, 8.
+// slots 9 and 10 (from the per-user keys where the system has them); then slots 4, 5, 6, 7, 8.
 // `onStep` is called right after the name is read and after slots 9 and 10 are loaded.
 enum class TLoadStep { RecycleBinNameRead, Slot9Loaded, Slot10Loaded };
 using TLoadCallback = std::function<void(TLoadStep step, const ui::String& recycleBinName)>;
-void LoadAllSlots(TIconSlotTable& table, const ui::String& osFlag, bool isWindows98,
+void LoadAllSlots(TIconSlotTable& table, bool perUserClasses, bool isWindows98,
                   const TLoadCallback& onStep = TLoadCallback());
 
 // Puts one slot, or every slot (order 1, 2, 6, 4, 5, 7, 11, 8, 9, 10), back to its default.
@@ -91,5 +91,10 @@ void ResetAllSlotsToDefault(TIconSlotTable& table);
 
 // The Recycle Bin's name when the user leaves it empty or resets it.
 extern const char* const kDefaultRecycleBinName;
+// The Recycle Bin's class, the Inbox's (the one its icon is written to), and the key of the
+// objects the desktop shows.
+extern const char kRecycleBinClsid[];
+extern const char kInboxClsid[];
+extern const char kDesktopNameSpace[];
 
 }  // namespace icons

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "icons/IconLocation.h"
+#include "ui/Forms.h"
 #include "ui/Registry.h"
 #include "ui/SysUtils.h"
 
@@ -23,10 +24,10 @@ const char kKeyAbsent[] = "ﾚｼﾞｽﾄﾘはｸﾘｱ済です";
 }  // namespace
 
 const TAppletEntry kApplets[4] = {
-    {"disp", "desk.cpl", "rundll32.exe shell32.dll,Control_RunDLL desk.cpl"},
-    {"system", "sysdm.cpl", "rundll32.exe shell32.dll,Control_RunDLL sysdm.cpl"},
-    {"mouse", "main.cpl", "rundll32.exe shell32.dll,Control_RunDLL main.cpl"},
-    {"tweak", "tweakui.cpl", "rundll32.exe shell32.dll,Control_RunDLL tweakui.cpl"},
+    {"disp", "desk.cpl"},
+    {"system", "sysdm.cpl"},
+    {"mouse", "main.cpl"},
+    {"tweak", "tweakui.cpl"},
 };
 
 ui::String AppletCommandLine(const ui::String& file) { return kRunApplet + file; }
@@ -47,23 +48,32 @@ ui::String IconCachePath() {
 }
 
 ui::String DeleteIconCache() {
-    ui::String path = IconCachePath();
+    const ui::String path = IconCachePath();
     // Without the Windows directory nothing can be checked: never claim the cache is gone.
     if (path.empty()) return kCacheFailed;
     if (!ui::FileExists(path)) return kCacheAbsent;
-    bool deleted = false;
-    try {
-        deleted = DeleteFileA(IconCachePath().c_str()) != FALSE;
-    } catch (...) {
-        deleted = false;
-    }
-    return deleted ? kCacheDeleted : kCacheFailed;
+    return DeleteFileA(path.c_str()) ? kCacheDeleted : kCacheFailed;
 }
 
 ui::String DeleteShellIconsKey() {
     ui::TRegistry reg(HKEY_LOCAL_MACHINE);
     if (!reg.OpenKey(kExplorerKey, false)) return ui::String();
     return reg.DeleteKey(kShellIconsKey) ? kKeyDeleted : kKeyAbsent;
+}
+
+TOptionsTab::TOptionsTab(const std::array<TIEButton*, 4>& appletButtons) : appletButtons_(appletButtons) {}
+
+void TOptionsTab::UpdateAppletVisibility() {
+    for (size_t i = 0; i < appletButtons_.size(); ++i) appletButtons_[i]->SetVisible(AppletPresent(kApplets[i].FileName));
+}
+
+void TOptionsTab::RunAppletOfRow(int row) { RunApplet(kApplets[row].FileName); }
+
+void TOptionsTab::DeleteIconCacheAndReport() { ui::Application().MessageBox(DeleteIconCache()); }
+
+void TOptionsTab::DeleteShellIconsKeyAndReport() {
+    ui::String message = DeleteShellIconsKey();
+    if (!message.empty()) ui::Application().MessageBox(message);
 }
 
 }  // namespace options

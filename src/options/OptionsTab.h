@@ -1,14 +1,16 @@
 #pragma once
-// The options tab's actions: the Control Panel applets, the shell's icon cache file and
-// the "Shell Icons" key in which the shell keeps its own icon overrides.
+// The options tab: the Control Panel applets, the shell's icon cache file and the "Shell
+// Icons" key in which the shell keeps its own icon overrides.
+#include <array>
+
+#include "components/IEButton.h"
 #include "ui/Types.h"
 
 namespace options {
 
 struct TAppletEntry {
-    const char* Button;       // the button that starts it
-    const char* FileName;     // the applet in the system directory
-    const char* CommandLine;  // what the button runs
+    const char* Button;    // the button that starts it
+    const char* FileName;  // the applet in the system directory
 };
 
 // The four applets, in the order of their rows on the tab.
@@ -28,5 +30,22 @@ ui::String DeleteIconCache();
 // Deletes HKLM "...\Explorer\Shell Icons" with all its subkeys; returns the message to show,
 // empty when the Explorer key cannot be opened (nothing is shown then).
 ui::String DeleteShellIconsKey();
+
+class TOptionsTab {
+public:
+    // The applet buttons in the order of kApplets.
+    explicit TOptionsTab(const std::array<TIEButton*, 4>& appletButtons);
+
+    // Only the applets the system has keep their button.
+    void UpdateAppletVisibility();
+    // Starts the applet of row `row` (0 to 3).
+    void RunAppletOfRow(int row);
+    // The two maintenance buttons: each reports its outcome in a message box.
+    void DeleteIconCacheAndReport();
+    void DeleteShellIconsKeyAndReport();
+
+private:
+    std::array<TIEButton*, 4> appletButtons_;
+};
 
 }  // namespace options

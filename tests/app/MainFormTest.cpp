@@ -84,7 +84,7 @@ TEST(MainWindow, StoredLocationsLoadIntoTheSlotsAtStartUp) {
                                    "{645FF040-5081-101B-9F08-00AA002F954E}", "", "くずかご");
     });
     for (auto [n, index] : std::vector<std::pair<int, int>>{{1, 5}, {2, 0}, {5, 37}})  // slot 5: the default index
-        EXPECT_EQ(std::make_pair(w->Slots[n].CurrentFile, w->Slots[n].CurrentIndex), std::make_pair(shell32, index)) << n;
+        EXPECT_EQ(std::make_pair(w->Desktop->Slots[n].CurrentFile, w->Desktop->Slots[n].CurrentIndex), std::make_pair(shell32, index)) << n;
     EXPECT_EQ(w->Edit1->Text(), "くずかご");
     EXPECT_EQ(std::make_pair(w.Caption(), w->IconListBox1->ItemIndex()), std::make_pair("Vemlora " + shell32 + " /5", 5));
 }
@@ -93,15 +93,15 @@ TEST(MainWindow, StoredLocationsLoadIntoTheSlotsAtStartUp) {
 // and display depth.
 TEST(MainWindow, StartUpSelectionPersonalityAndColourDepth) {
     MainWindow w;
-    EXPECT_TRUE(w->SelectedSlot == 1 && w->PageControl1->ActivePage() == w->TabSheet2);
-    for (int n = 1; n <= 11; ++n) EXPECT_EQ(w->SlotBevel(n)->Visible(), n == 1) << n;
+    EXPECT_TRUE(w->Desktop->SelectedSlot == 1 && w->PageControl1->ActivePage() == w->TabSheet2);
+    for (int n = 1; n <= 11; ++n) EXPECT_EQ(w->Desktop->SlotBevel(n)->Visible(), n == 1) << n;
     // Nothing stored: My Computer's default, which Wine's explorer.exe gives no icon for.
     const std::string file = icons::GetWindowsDir() + "\\ExpLorer.exe";
-    EXPECT_EQ((std::vector<std::string>{w->Slots[1].CurrentFile, w->IconListBox1->FileName(), w->PreviousFile}),
+    EXPECT_EQ((std::vector<std::string>{w->Desktop->Slots[1].CurrentFile, w->IconListBox1->FileName(), w->Choosing->PreviousFile}),
               std::vector<std::string>(3, file));
     EXPECT_EQ(w.Caption(), "Vemlora " + file + " /" + std::to_string(w->IconListBox1->ItemIndex()));
     // No NameSpace key in this registry: the name box is empty, its form text replaced.
-    EXPECT_EQ(std::make_pair(w->LastFolder, w->Edit1->Text()), std::make_pair(icons::GetWindowsDir() + "\\", std::string()));
+    EXPECT_EQ(std::make_pair(w->Choosing->LastFolder, w->Edit1->Text()), std::make_pair(icons::GetWindowsDir() + "\\", std::string()));
     EXPECT_FALSE(w->Image6->Picture().Empty()) << "slot images are painted at start-up";
     const std::map<std::string, std::vector<std::string>> runs = {  // name, flag and line for each personality
         {"win95", {"Windows 95", "NO", "Your OS is Windows 95 4.0 Build 950"}},
@@ -112,11 +112,11 @@ TEST(MainWindow, StartUpSelectionPersonalityAndColourDepth) {
     const app::TOsProbe probe = app::ProbeOperatingSystem();
     EXPECT_TRUE(probe.Succeeded);
     EXPECT_EQ((std::vector<std::string>{probe.Name, probe.OsFlag, probe.InfoLine}), runs.at(Personality()));
-    EXPECT_EQ((std::vector<std::string>{probe.Name, w->OsFlag, w->Label25->Caption()}), runs.at(Personality()));
+    EXPECT_EQ((std::vector<std::string>{probe.Name, w->OsFlag(), w->Label25->Caption()}), runs.at(Personality()));
     const bool win98 = Personality() == "win98";  // My Documents only there
     EXPECT_EQ((std::vector<bool>{probe.IsWindows98, w->IsWindows98, w->Image21->Visible(), w->Label19->Visible()}),
               std::vector<bool>(4, win98));
-    EXPECT_EQ(w->Slots[11].CurrentFile, win98 ? icons::GetSystemDir() + "\\mydocs.dll" : "");
+    EXPECT_EQ(w->Desktop->Slots[11].CurrentFile, win98 ? icons::GetSystemDir() + "\\mydocs.dll" : "");
     const int bits = std::getenv("VEMLORA_DEPTH") ? std::atoi(std::getenv("VEMLORA_DEPTH")) : 32;
     EXPECT_EQ(std::make_tuple(w->ScreenBits, w->Label3->Caption(), w->icon->Checked()),
               std::make_tuple(bits, std::to_string(bits) + "bit", !(bits >= 4 && bits <= 8)));
@@ -139,6 +139,6 @@ TEST(MainWindow, TabPagesSwitchTheRightHandSide) {
                          w->IEButton10->Enabled(), w->Panel4->Visible(), w->Panel2->Visible()}), s.state) << s.page->Name();
     }
     // Back on the desktop page the same slot is selected again.
-    EXPECT_EQ(w->SelectedSlot, 1);
+    EXPECT_EQ(w->Desktop->SelectedSlot, 1);
     EXPECT_TRUE(w->Bevel5->Visible());
 }

@@ -79,7 +79,7 @@ TEST(ApplySettings, GoldenRegistryAfterApplying) {
         icons::TIconSlotTable slots;  // slot N holds "C:\icons\sN.dll", index N; the Inbox none without `inbox`
         for (auto& s : slots) s.CurrentFile = "C:\\icons\\s" + std::to_string(s.Number) + ".dll", s.CurrentIndex = s.Number;
         if (!c.inbox) slots[8].CurrentFile.clear(), slots[8].CurrentIndex = 0;
-        icons::ApplyRegistrySettings(slots, c.os, c.win98, c.bits, options, name);
+        icons::ApplyRegistrySettings(slots, std::string(c.os) == "YES", c.win98, c.bits, options, name);
         const std::string written = *c.name ? c.name : "ごみ箱";
         EXPECT_EQ(name, written);
 

@@ -51,7 +51,7 @@ TEST(IconSlots, ReadsHkcrWithNoAndPerUserKeysWithYesAndDefaultsWhenMissing) {
                        dir.WriteFile("hkcu" + n, "MZ") + ",-" + n);
         }
         TIconSlotTable t, notWin98;
-        icons::LoadAllSlots(t, c.os, true);
+        icons::LoadAllSlots(t, std::string(c.os) == "YES", true);
         for (const SlotKey& k : kReadKeys) {
             const int n = k.number;
             const bool user = std::string(c.os) == "YES" && k.perUser;
@@ -62,7 +62,7 @@ TEST(IconSlots, ReadsHkcrWithNoAndPerUserKeysWithYesAndDefaultsWhenMissing) {
             else
                 ExpectSlot(t, n, dir / ("hkcr" + std::to_string(n) + "表.dll"), n);
         }
-        icons::LoadAllSlots(notWin98, c.os, false);
+        icons::LoadAllSlots(notWin98, std::string(c.os) == "YES", false);
         ExpectSlot(notWin98, 11, "", 0);  // My Documents only exists on Windows 98
     }
 }

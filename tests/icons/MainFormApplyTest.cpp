@@ -39,7 +39,7 @@ TEST(MainWindowApply, WritesEveryLocationNameAndOptionForThisSystem) {
     for (const std::string stored : {"", "16"}) {
         MainWindow w([&] { if (!stored.empty()) RegSet(HKEY_CURRENT_USER, kMetrics, "Shell Icon BPP", stored); });
         if (!stored.empty()) w->icon->SetChecked(true);
-        const bool perUser = w->OsFlag == "YES";
+        const bool perUser = w->OsFlag() == "YES";
         w->IEButton5Click(w->IEButton5);
         std::set<std::string> hkcr = {"CLSID\\" + kRecycle + "|", DefaultIconKey(kRecycle) + "|empty",
                                       DefaultIconKey(kRecycle) + "|full", DefaultIconKey(kRecycle) + "|"}, hkcu;
@@ -91,7 +91,7 @@ TEST(MainWindowApply, OptionsRoundTripThroughTheRegistry) {
                   (ticked ? std::vector<RegEntry>{{kInboxNameSpace, "", REG_SZ, "受信ﾄﾚｲ"}} : std::vector<RegEntry>{}));
         EXPECT_TRUE(RegKeyPresent(HKEY_LOCAL_MACHINE, kNameSpace + "\\{Sibling}"));
         EXPECT_EQ(Get(HKEY_CLASSES_ROOT, kInboxIcon, ""),
-                  ticked ? icons::MakeIconLocation(w->Slots[8].CurrentFile, w->Slots[8].CurrentIndex) : "absent");
+                  ticked ? icons::MakeIconLocation(w->Desktop->Slots[8].CurrentFile, w->Desktop->Slots[8].CurrentIndex) : "absent");
         // A new start on the same registry reads the states back.
         TForm1 again(nullptr);
         EXPECT_EQ(std::make_pair(again.shortcut->Checked(), again.jushintray->Checked()), std::make_pair(ticked, !ticked));

@@ -58,18 +58,18 @@ TEST(SlotSelection, EveryImageSelectsItsSlotAndADoubleClickAssignsTheIcon) {
     };
     for (const auto& c : cases) {
         ClickImage(w, c.image);
-        EXPECT_EQ(std::make_pair(w->SelectedSlot, w->RecycleFullSelected), std::make_pair(c.slot, c.slot == 10 ? 1 : 0));
-        for (int n = 1; n <= 11; ++n) EXPECT_EQ(w->SlotBevel(n)->Visible(), w->SlotBevel(n) == c.frame) << c.slot;
+        EXPECT_EQ(std::make_pair(w->Desktop->SelectedSlot, w->Desktop->RecycleFullSelected), std::make_pair(c.slot, c.slot == 10 ? 1 : 0));
+        for (int n = 1; n <= 11; ++n) EXPECT_EQ(w->Desktop->SlotBevel(n)->Visible(), w->Desktop->SlotBevel(n) == c.frame) << c.slot;
         // Wine has no icons in explorer.exe and no syncui.dll: those grids select nothing.
-        const icons::TIconSlot& slot = w->Slots[c.slot];
+        const icons::TIconSlot& slot = w->Desktop->Slots[c.slot];
         ExpectGrid(w, slot.CurrentFile, w->IconListBox1->NumberOfIcons() > 0 ? slot.CurrentIndex : -1);
         EXPECT_EQ(w->IconListBox1->UpdateCount(), 0) << "the bulk update is ended";
     }
     // An Inbox without a location ignores the click: My Computer stays selected.
-    w->Slots[8].CurrentFile.clear();
+    w->Desktop->Slots[8].CurrentFile.clear();
     const std::string caption = w.Caption();
     ClickImage(w, w->Image20);
-    EXPECT_EQ(std::make_tuple(w->SelectedSlot, w->Bevel5->Visible(), w->Bevel20->Visible(), w.Caption()),
+    EXPECT_EQ(std::make_tuple(w->Desktop->SelectedSlot, w->Bevel5->Visible(), w->Bevel20->Visible(), w.Caption()),
               std::make_tuple(1, true, false, caption));
 
     // A double click without a file or a selection does nothing.
@@ -86,11 +86,34 @@ TEST(SlotSelection, EveryImageSelectsItsSlotAndADoubleClickAssignsTheIcon) {
     w->IconListBox1->SetFileName(shell32);
     w->IconListBox1->SetItemIndex(5);
     w->IconListBox1DblClick(w->IconListBox1);
-    EXPECT_EQ(std::make_pair(w->Slots[1].CurrentFile, w->Slots[1].CurrentIndex), std::make_pair(shell32, 5));
+    EXPECT_EQ(std::make_pair(w->Desktop->Slots[1].CurrentFile, w->Desktop->Slots[1].CurrentIndex), std::make_pair(shell32, 5));
     EXPECT_TRUE(w->Image5->Picture().Icon() != nullptr && !w->Image5->Picture().Empty()) << "the slot image is painted";
     std::string data;
     EXPECT_TRUE(RegGet(HKEY_CLASSES_ROOT, DefaultIconKey("{20D04FE0-3AEA-1069-A2D8-08002B30309D}"), "", &data));
     EXPECT_EQ(data, shell32 + ",5");
+}
+
+TEST(SlotSelection, ClickingTheSelectedImageAgainReloadsItsFileWhileItsFrameShows) {
+    MainWindow w;
+    TempDir dir;
+    const std::string other = WritePeIconLibrary(dir, "other.dll", 3);
+    for (const auto& row : TForm1::kSlotRows) {
+        if (row.Number == 3 || row.Number == 11) continue;  // the shortcut needs a drop; My Documents is Windows 98's
+        ui::TImage* image = w.Form().*row.Image;
+        ClickImage(w, image);
+        ASSERT_EQ(w->Desktop->SelectedSlot, row.Number);
+        ASSERT_TRUE((w.Form().*row.Frame)->Visible());
+        // Another file in the grid, then the same image once more, at its centre.
+        w->DropDst3FileDrop(w->DropDst3, {other}, 0, 0);
+        ASSERT_EQ(w->IconListBox1->FileName(), other);
+        ClickImage(w, image);
+        const icons::TIconSlot& slot = w->Desktop->Slots[row.Number];
+        ExpectGrid(w, slot.CurrentFile, w->IconListBox1->NumberOfIcons() > 0 ? slot.CurrentIndex : -1);
+        int shown = 0;
+        for (int n = 1; n <= 11; ++n) shown += w->Desktop->SlotBevel(n)->Visible() ? 1 : 0;
+        EXPECT_EQ(shown, 1) << row.Number;
+        EXPECT_TRUE((w.Form().*row.Frame)->Visible()) << row.Number;
+    }
 }
 
 TEST(SlotSelection, HundredsOfSelectionsAndReloadsKeepTheIconCountBounded) {
@@ -119,13 +142,13 @@ TEST(IconFileDrop, ExtensionsSeveralFilesOtherPagesRecreatedPanelAndTheLoadDialo
         {dir.WriteFile("fol.der\\noext", "n"), false},  // a dot in a folder name is no extension
         {dir / "missing.ico", true},                     // not checked: shows an empty grid
     };
-    auto dropState = [&] { return std::make_tuple(w->IconListBox1->FileName(), w->PreviousFile, w->Panel4->Caption()); };
+    auto dropState = [&] { return std::make_tuple(w->IconListBox1->FileName(), w->Choosing->PreviousFile, w->Panel4->Caption()); };
     for (const auto& c : cases) {
         const auto before = dropState();
         MainWindow::DropFiles(w->Panel4->Handle(), {c.path});
         EXPECT_EQ(dropState(), c.loaded ? std::make_tuple(c.path, c.path, c.path + " /0") : before) << c.path;
     }
-    EXPECT_EQ(w->LastFolder, dir.Path() + "\\");
+    EXPECT_EQ(w->Choosing->LastFolder, dir.Path() + "\\");
     // Of several files only the first is taken, and only on the desktop page.
     std::string first = WritePeIconLibrary(dir, "表\\first.dll", 4), second = WritePeIconLibrary(dir, "second.dll", 4);
     MainWindow::DropFiles(w->Panel4->Handle(), {first, second});
@@ -141,7 +164,7 @@ TEST(IconFileDrop, ExtensionsSeveralFilesOtherPagesRecreatedPanelAndTheLoadDialo
     ASSERT_NE(w->IconListBox1->FileName(), first);
     w->IEButton13Click(w->IEButton13);
     ExpectGrid(w, first, 0);
-    EXPECT_EQ(std::make_pair(w->Panel4->Caption(), w->LastFolder), std::make_pair(first, dir.Path() + "\\表\\"));
+    EXPECT_EQ(std::make_pair(w->Panel4->Caption(), w->Choosing->LastFolder), std::make_pair(first, dir.Path() + "\\表\\"));
     // Drops still arrive after the panel's window is made anew.
     std::string ne = WriteNeIconLibrary(dir, "ne.icl", 5);
     HWND old = w->Panel4->Handle();
@@ -152,13 +175,13 @@ TEST(IconFileDrop, ExtensionsSeveralFilesOtherPagesRecreatedPanelAndTheLoadDialo
     EXPECT_EQ(std::make_pair(w->IconListBox1->FileName(), w->IconListBox1->NumberOfIcons()), std::make_pair(ne, 5));
     // The load button's open dialog loads the chosen file; cancelling it changes nothing.
     const std::string lib = WritePeIconLibrary(dir, "ソフト\\icons.icl", 9);
-    w->LastFolder = dir.Path() + "\\ソフト\\";
+    w->Choosing->LastFolder = dir.Path() + "\\ソフト\\";
     OpenDialogChoosing(w, lib);
     ASSERT_TRUE(g_dialog.chose) << "the dialog titled \"ｱｲｺﾝﾌｧｲﾙの指定\" came up";
     EXPECT_EQ(g_dialog.firstType, "dll,ico,exe,ｱｲｺﾝﾗｲﾌﾞﾗﾘﾌｧｲﾙ");
     EXPECT_STRCASEEQ(w->IconListBox1->FileName().c_str(), lib.c_str());
     EXPECT_EQ(std::make_pair(w->IconListBox1->NumberOfIcons(), w->IconListBox1->ItemIndex()), std::make_pair(9, 0));
-    EXPECT_EQ(std::make_pair(w->Panel4->Caption(), w->PreviousFile),
+    EXPECT_EQ(std::make_pair(w->Panel4->Caption(), w->Choosing->PreviousFile),
               std::make_pair("Vemlora " + w->IconListBox1->FileName() + " /0", w->IconListBox1->FileName()));
     EXPECT_TRUE(w.Boxes().Boxes().empty());
     std::string panel = w->Panel4->Caption();
@@ -173,18 +196,18 @@ TEST(Reset, StandardResetsOnlyTheSelectedSlotAndAllEverySlot) {
     const std::string lib = WritePeIconLibrary(dir, "lib.dll", 8);
     const auto before = Registry();
     for (int slot : {1, 2, 4, 5, 6, 7, 8, 9, 10}) {
-        for (icons::TIconSlot& s : w->Slots) s.CurrentFile = lib, s.CurrentIndex = 2;
+        for (icons::TIconSlot& s : w->Desktop->Slots) s.CurrentFile = lib, s.CurrentIndex = 2;
         w->Edit1->SetText("名前");
-        ClickImage(w, w->SlotImage(slot));
+        ClickImage(w, w->Desktop->SlotImage(slot));
         w->IEButton2Click(w->IEButton2);
         const icons::TSlotLocation def = icons::DefaultLocation(slot);
-        for (int n : icons::kSlotNumbers) EXPECT_EQ(w->Slots[n].CurrentFile, n == slot ? def.File : lib) << slot << " " << n;
-        EXPECT_EQ(std::make_tuple(w->Slots[slot].CurrentIndex, w->Edit1->Text(), w->SelectedSlot),
+        for (int n : icons::kSlotNumbers) EXPECT_EQ(w->Desktop->Slots[n].CurrentFile, n == slot ? def.File : lib) << slot << " " << n;
+        EXPECT_EQ(std::make_tuple(w->Desktop->Slots[slot].CurrentIndex, w->Edit1->Text(), w->Desktop->SelectedSlot),
                   std::make_tuple(def.Index, std::string(slot >= 9 ? "ごみ箱" : "名前"), slot));
     }
     w->Edit1->SetText("x");  // the full Recycle Bin is still selected
     w->IEButton1Click(w->IEButton1);
-    for (const icons::TIconSlot& s : w->Slots) {
+    for (const icons::TIconSlot& s : w->Desktop->Slots) {
         const icons::TSlotLocation def = icons::DefaultLocation(s.Number);
         EXPECT_EQ(std::make_pair(s.CurrentFile, s.CurrentIndex), std::make_pair(def.File, def.Index)) << s.Number;
     }

@@ -88,7 +88,7 @@ TEST(OptionsTab, IconCacheAndShellIconsButtonsPressedTwice) {
 
 TEST(OptionsTab, ExitClosesTheProgramWithoutAsking) {
     MainWindow w;
-    w->Slots[1].CurrentIndex = 99;  // an unapplied change
+    w->Desktop->Slots[1].CurrentIndex = 99;  // an unapplied change
     auto before = RegDump(HKEY_CLASSES_ROOT);
     ui::Application().SetMainForm(&w.Form());
     w->IEButton6Click(w->IEButton6);

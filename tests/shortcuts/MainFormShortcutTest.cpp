@@ -82,17 +82,17 @@ TEST(ShortcutDrop, ShortcutIsSelectedShownAndGetsThePickedIcon) {
     WriteLink(path, before);
     w->Image6Click(nullptr);
     MainWindow::DropFiles(w->Panel3->Handle(), {path});
-    EXPECT_EQ(w->SelectedSlot, 3);
+    EXPECT_EQ(w->Desktop->SelectedSlot, 3);
     EXPECT_TRUE(w->Bevel14->Visible());
     EXPECT_FALSE(w->Bevel6->Visible());
-    EXPECT_EQ(w->ShortcutIconFile, shell32);
-    EXPECT_EQ(w->ShortcutIconIndex, 4);
+    EXPECT_EQ(w->ShortcutArea->ShortcutIconFile, shell32);
+    EXPECT_EQ(w->ShortcutArea->ShortcutIconIndex, 4);
     EXPECT_FALSE(w->Image1->Picture().Empty());
     EXPECT_EQ(w.Caption(), "Vemlora " + shell32 + " /4");
     // Another object, then the shortcut's image again; and the desktop page coming back.
     w->Image5Click(nullptr);
     w->Image1Click(w->Image1);
-    EXPECT_EQ(w->SelectedSlot, 3);
+    EXPECT_EQ(w->Desktop->SelectedSlot, 3);
     EXPECT_EQ(w->IconListBox1->ItemIndex(), 4);
     w.ShowPage(w->TabSheet4);
     w.ShowPage(w->TabSheet2);
@@ -119,8 +119,8 @@ TEST(ShortcutDrop, ShortcutWithoutIconShowsItsTargetsFirstIconAndIsLeftAlone) {
     WriteLink(path, {program, "", 0, "", "", "", 0});
     std::string bytes = ReadFileBytes(path);
     MainWindow::DropFiles(w->Panel3->Handle(), {path});
-    EXPECT_EQ(w->SelectedSlot, 3);
-    EXPECT_TRUE(w->ShortcutIconFile.empty());
+    EXPECT_EQ(w->Desktop->SelectedSlot, 3);
+    EXPECT_TRUE(w->ShortcutArea->ShortcutIconFile.empty());
     EXPECT_EQ(w->IconListBox1->FileName(), program);
     EXPECT_EQ(w->IconListBox1->ItemIndex(), 0);
     EXPECT_FALSE(w->Image1->Picture().Empty());
@@ -128,7 +128,7 @@ TEST(ShortcutDrop, ShortcutWithoutIconShowsItsTargetsFirstIconAndIsLeftAlone) {
     EXPECT_EQ(ReadFileBytes(path), bytes) << "Execute leaves the shortcut alone";
     w->Image5Click(nullptr);
     w->Image1Click(w->Image1);  // no location of its own to go back to
-    EXPECT_EQ(w->SelectedSlot, 1);
+    EXPECT_EQ(w->Desktop->SelectedSlot, 1);
 }
 
 TEST(ShortcutDrop, VirtualTargetShowsTheNoticeEachTime) {
@@ -140,7 +140,7 @@ TEST(ShortcutDrop, VirtualTargetShowsTheNoticeEachTime) {
         ASSERT_TRUE(NoticeShown()) << i;
         EXPECT_EQ(Form2->Label1->Caption(), "このアイコンはここからは変更できません");
         EXPECT_EQ(Form2->Label2->Caption(), "アイコンのプロパティで変更してください");
-        EXPECT_EQ(w->SelectedSlot, 1);
+        EXPECT_EQ(w->Desktop->SelectedSlot, 1);
         if (i == 0) Form2->Button1Click(Form2->Button1);
     }
 }
@@ -156,7 +156,7 @@ TEST(ShortcutDrop, FoldersIconFilesAndSeveralFiles) {
     // An icon library (only the first of several) goes to the grid; the selection stays.
     MainWindow::DropFiles(w->Panel3->Handle(), {lib, mixedCase});
     EXPECT_EQ(w->IconListBox1->FileName(), lib);
-    EXPECT_EQ(w->SelectedSlot, 1);
+    EXPECT_EQ(w->Desktop->SelectedSlot, 1);
     EXPECT_TRUE(w->Image1->Picture().Empty());
     MainWindow::DropFiles(w->Panel3->Handle(), {mixedCase});
     EXPECT_EQ(w.Caption(), "Vemlora " + mixedCase + " /-1");
@@ -172,11 +172,11 @@ TEST(ShortcutDrop, ShortcutsThatAreNotOnTheDesktopAreRefusedAndNothingTouched) {
     std::string outsideBytes = ReadFileBytes(outside);
     MainWindow::DropFiles(w->Panel3->Handle(), {outside});
     EXPECT_TRUE(NoticeShown());
-    EXPECT_EQ(w->SelectedSlot, 1);
+    EXPECT_EQ(w->Desktop->SelectedSlot, 1);
     EXPECT_TRUE(w->VxShellLink1->Target().empty());
     // After a good drop, a name that is not there is not taken for the previous shortcut.
     MainWindow::DropFiles(w->Panel3->Handle(), {onDesktop});
-    ASSERT_EQ(w->ShortcutIconIndex, 9);
+    ASSERT_EQ(w->ShortcutArea->ShortcutIconIndex, 9);
     std::string gone = w.Desktop() + "\\gone.lnk";
     MainWindow::DropFiles(w->Panel3->Handle(), {gone});
     w->IEButton5Click(w->IEButton5);
