@@ -3,6 +3,7 @@
 #include <array>
 #include <utility>
 
+#include "ui/Guard.h"
 #include "ui/Forms.h"
 
 namespace {
@@ -145,13 +146,7 @@ void TControlHook::Unhook() {
     HookSlot& slot = g_slots[slot_];
     WNDPROC ours = kSlotProcs[slot_];
     if (IsWindow(wnd)) {
-        try {
-            WindowUnhooking(wnd);
-        } catch (const std::exception& e) {
-            ReportException(e);
-        } catch (...) {
-            ReportUnknownException();
-        }
+        ui::Guarded([&] { WindowUnhooking(wnd); });
     }
     hookedWnd_ = nullptr;
     slot_ = -1;
@@ -197,24 +192,8 @@ void TControlHook::Notification(ui::TComponent* component, ui::TOperation operat
     ui::TComponent::Notification(component, operation);
     if (operation != ui::TOperation::opRemove || !component || component != control_) return;
     // Called from the control's destructor: nothing may leave here.
-    try {
-        HookChanged(hcControlRemoved);
-    } catch (const std::exception& e) {
-        ReportException(e);
-    } catch (...) {
-        ReportUnknownException();
-    }
+    ui::Guarded([this] { HookChanged(hcControlRemoved); });
 }
-
-void TControlHook::ReportException(const std::exception& e) {
-    try {
-        ui::Application().HandleException(e);
-    } catch (...) {
-        // The report itself failed; there is nobody left to tell.
-    }
-}
-
-void TControlHook::ReportUnknownException() { ReportException(ui::Exception("Unknown error")); }
 
 LRESULT TControlHook::HandleHookedMessage(HWND wnd, WNDPROC previous, UINT msg, WPARAM wp, LPARAM lp) {
     HWND savedWnd = callWnd_;
@@ -231,13 +210,7 @@ LRESULT TControlHook::HandleHookedMessage(HWND wnd, WNDPROC previous, UINT msg, 
         Unhook();
     }
     ui::TMessage message = {msg, wp, lp, 0};
-    try {
-        HookWndProc(message);
-    } catch (const std::exception& e) {
-        ReportException(e);
-    } catch (...) {
-        ReportUnknownException();
-    }
+    ui::Guarded([&] { HookWndProc(message); });
     if (destroyed) {
         if (savedFlag) *savedFlag = true;
         return message.Result;
@@ -252,13 +225,7 @@ LRESULT CALLBACK TControlHook::UtilityWndProc(HWND wnd, UINT msg, WPARAM wp, LPA
     if (msg == WM_HOOKCHANGED) {
         auto self = reinterpret_cast<TControlHook*>(GetWindowLongPtrA(wnd, GWLP_USERDATA));
         if (self) {
-            try {
-                self->HookChanged(hcWindowDestroyed);
-            } catch (const std::exception& e) {
-                ReportException(e);
-            } catch (...) {
-                ReportUnknownException();
-            }
+            ui::Guarded([self] { self->HookChanged(hcWindowDestroyed); });
         }
     }
     return DefWindowProcA(wnd, msg, wp, lp);

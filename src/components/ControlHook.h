@@ -63,8 +63,6 @@ protected:
     void Notification(ui::TComponent* component, ui::TOperation operation) override;
 
     // The application's error report; nothing leaves it.
-    static void ReportException(const std::exception& e);
-    static void ReportUnknownException();
 
 private:
     friend struct HookDispatch;

@@ -1,5 +1,8 @@
 #include "components/DropDst.h"
 
+#include "ui/Guard.h"
+#include "ui/Handles.h"
+
 TDropDst::TDropDst(ui::TComponent* owner) : TControlHook(owner) {}
 
 // Let go here, while the window can still be unregistered as a drop target.
@@ -36,15 +39,8 @@ void TDropDst::HookWndProc(ui::TMessage& message) {
         TControlHook::HookWndProc(message);
         return;
     }
-    HDROP drop = reinterpret_cast<HDROP>(message.WParam);
-    try {
-        HandleDrop(drop);
-    } catch (const std::exception& e) {
-        ReportException(e);
-    } catch (...) {
-        ReportUnknownException();
-    }
-    DragFinish(drop);
+    ui::DropHandle drop(reinterpret_cast<HDROP>(message.WParam));  // released also when the handler fails
+    ui::Guarded([&] { HandleDrop(drop.get()); });
     message.Result = 0;
 }
 

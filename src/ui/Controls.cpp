@@ -1,4 +1,5 @@
 #include "ui/Controls.h"
+#include "ui/Guard.h"
 
 #include <windowsx.h>
 
@@ -8,8 +9,6 @@
 
 namespace ui {
 
-void HandleException(const std::exception& e);  // the application's error report (Forms.cpp)
-void HandleUnknownException();
 
 namespace {
 
@@ -456,13 +455,7 @@ LRESULT CALLBACK TWinControl::StdWndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM l
     TWinControl* self = FromHandle(wnd);
     if (!self || self->handle_ != wnd) return DefWindowProcA(wnd, msg, wp, lp);
     LRESULT result = 0;
-    try {
-        self->Dispatch(msg, wp, lp, result);
-    } catch (const std::exception& e) {
-        HandleException(e);
-    } catch (...) {
-        HandleUnknownException();
-    }
+    Guarded([&] { self->Dispatch(msg, wp, lp, result); });
     if (msg == WM_NCDESTROY) {
         BoundWindows().erase(wnd);
         if (self->handle_ == wnd) self->handle_ = nullptr;

@@ -1,11 +1,10 @@
 #include "ui/ExtCtrls.h"
+#include "ui/Guard.h"
 
 #include <algorithm>
 
 namespace ui {
 
-void HandleException(const std::exception& e);  // the application's error report (Forms.cpp)
-void HandleUnknownException();
 
 namespace {
 
@@ -296,15 +295,11 @@ LRESULT CALLBACK TTimer::WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg != WM_TIMER) return DefWindowProcA(wnd, msg, wp, lp);
     auto* self = reinterpret_cast<TTimer*>(GetWindowLongPtrA(wnd, GWLP_USERDATA));
     if (!self || !self->enabled_ || !self->OnTimer) return 0;
-    try {
+    Guarded([self] {
         // A copy: the handler may free the timer or replace its handler.
         TNotifyEvent handler = self->OnTimer;
         handler(self);
-    } catch (const std::exception& e) {
-        HandleException(e);
-    } catch (...) {
-        HandleUnknownException();
-    }
+    });
     return 0;
 }
 

@@ -2,19 +2,19 @@
 
 #include <commctrl.h>
 
+#include "ui/Guard.h"
+
 namespace ui {
 
 // ---- error report used by every window procedure
 
-void HandleException(const std::exception& e) {
+void ReportException(const std::exception& e) noexcept {
     try {
         Application().HandleException(e);
     } catch (...) {
         // Nothing may leave a window procedure, not even from the report itself.
     }
 }
-
-void HandleUnknownException() { HandleException(Exception("Unknown error")); }
 
 // ---- TForm
 
@@ -24,12 +24,7 @@ TForm::TForm(TComponent* owner) : TWinControl(owner) {
 }
 
 TForm::~TForm() {
-    if (OnDestroy) {
-        try {
-            OnDestroy(this);
-        } catch (...) {
-        }
-    }
+    if (OnDestroy) Guarded([this] { OnDestroy(this); });
     DestroyHandle();
 }
 

@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
+#include <shellapi.h>
+#include <shlobj.h>
 
 #include <utility>
 
@@ -88,6 +90,15 @@ struct HMenuTraits {
     static void close(HMENU h) { DestroyMenu(h); }
 };
 
+struct DropTraits {
+    static HDROP invalid() { return nullptr; }
+    static void close(HDROP h) { DragFinish(h); }
+};
+struct ChangeNotificationTraits {
+    static HANDLE invalid() { return INVALID_HANDLE_VALUE; }
+    static void close(HANDLE h) { FindCloseChangeNotification(h); }
+};
+
 using KeyHandle = UniqueHandle<HKEY, HKeyTraits>;
 using IconHandle = UniqueHandle<HICON, HIconTraits>;
 using BitmapHandle = UniqueHandle<HBITMAP, GdiTraits<HBITMAP>>;
@@ -101,6 +112,10 @@ using ImageListHandle = UniqueHandle<HIMAGELIST, ImageListTraits>;
 using MemDcHandle = UniqueHandle<HDC, MemDcTraits>;
 using GlobalHandle = UniqueHandle<HGLOBAL, HGlobalTraits>;
 using MenuHandle = UniqueHandle<HMENU, HMenuTraits>;
+// A dropped-files handle, finished when the drop has been read.
+using DropHandle = UniqueHandle<HDROP, DropTraits>;
+// A file-change notification handle (FindFirstChangeNotificationA's; invalid is -1).
+using ChangeNotificationHandle = UniqueHandle<HANDLE, ChangeNotificationTraits>;
 
 // A window's device context, released to its window.
 class WindowDC {
@@ -133,14 +148,22 @@ private:
     HGDIOBJ old_;
 };
 
-// A COM interface pointer that releases its reference.
+// A COM interface pointer: a copy adds a reference, each owner releases its own.
 template <class T>
 class ComPtr {
 public:
     ComPtr() = default;
     ~ComPtr() { reset(); }
-    ComPtr(const ComPtr&) = delete;
-    ComPtr& operator=(const ComPtr&) = delete;
+    ComPtr(const ComPtr& o) : p_(o.p_) {
+        if (p_) p_->AddRef();
+    }
+    ComPtr& operator=(const ComPtr& o) {
+        T* p = o.p_;  // taken first: `o` may be this one
+        if (p) p->AddRef();
+        reset();
+        p_ = p;
+        return *this;
+    }
     ComPtr(ComPtr&& o) noexcept : p_(o.p_) { o.p_ = nullptr; }
     ComPtr& operator=(ComPtr&& o) noexcept {
         if (this != &o) {
@@ -160,11 +183,35 @@ public:
             p->Release();
         }
     }
+    // Takes over a reference the caller already holds (no AddRef).
+    void attach(T* p) {
+        reset();
+        p_ = p;
+    }
+    // Gives the reference to the caller, who releases it.
+    T* detach() {
+        T* p = p_;
+        p_ = nullptr;
+        return p;
+    }
     T** put() {
         reset();
         return &p_;
     }
     void** putVoid() { return reinterpret_cast<void**>(put()); }
+    // Asks the object for another of its interfaces; `out` is empty when it has none.
+    template <class U>
+    HRESULT As(REFIID iid, ComPtr<U>& out) const {
+        if (!p_) {
+            out.reset();
+            return E_POINTER;
+        }
+        return p_->QueryInterface(iid, out.putVoid());
+    }
+    template <class U>
+    HRESULT As(ComPtr<U>& out) const {
+        return As(__uuidof(U), out);
+    }
 
 private:
     T* p_ = nullptr;
@@ -180,6 +227,10 @@ public:
     CoTaskMemPtr(const CoTaskMemPtr&) = delete;
     CoTaskMemPtr& operator=(const CoTaskMemPtr&) = delete;
     CoTaskMemPtr(CoTaskMemPtr&& o) noexcept : p_(o.p_) { o.p_ = nullptr; }
+    CoTaskMemPtr& operator=(CoTaskMemPtr&& o) noexcept {
+        if (this != &o) reset(o.release());
+        return *this;
+    }
     T* get() const { return p_; }
     T* release() {
         T* p = p_;
@@ -198,6 +249,20 @@ public:
 private:
     T* p_ = nullptr;
 };
+
+// An ID list the shell allocated, freed with the shell's allocator (on the oldest systems not
+// always the task allocator).
+struct IdListTraits {
+    static LPITEMIDLIST invalid() { return nullptr; }
+    static void close(LPITEMIDLIST p) {
+        IMalloc* malloc = nullptr;
+        if (SUCCEEDED(SHGetMalloc(&malloc)) && malloc) {
+            malloc->Free(p);
+            malloc->Release();
+        }
+    }
+};
+using IdListPtr = UniqueHandle<LPITEMIDLIST, IdListTraits>;
 
 // COM initialised for the calling thread for the life of the scope.
 class ComScope {
