@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include "components/IconFileCheck.h"
 #include "ui/Controls.h"
 #include "ui/SysUtils.h"
 
@@ -21,7 +22,7 @@ bool IconSourceLoadable(const ui::String& name) {
 }
 
 int IconSourceCount(const ui::String& name) {
-    if (!IconNameFits(name)) return 0;
+    if (!IconNameFits(name) || !IconFileIsSound(name)) return 0;
     char buffer[kIconNameBufferSize];
     lstrcpynA(buffer, name.c_str(), sizeof(buffer));
     HICON n = ExtractIconA(ui::MainInstance(), buffer, static_cast<UINT>(-1));
@@ -30,7 +31,7 @@ int IconSourceCount(const ui::String& name) {
 
 HICON IconSourceExtract(const ui::String& name, int index) {
     // A negative index would ask for the count (-1) or pick an icon by resource ID.
-    if (index < 0 || !IconNameFits(name)) return nullptr;
+    if (index < 0 || !IconNameFits(name) || !IconFileIsSound(name)) return nullptr;
     char buffer[kIconNameBufferSize];
     lstrcpynA(buffer, name.c_str(), sizeof(buffer));
     return RealIcon(ExtractIconA(ui::MainInstance(), buffer, static_cast<UINT>(index)));

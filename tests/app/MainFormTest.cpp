@@ -89,6 +89,22 @@ TEST(MainWindow, StoredLocationsLoadIntoTheSlotsAtStartUp) {
     EXPECT_EQ(std::make_pair(w.Caption(), w->IconListBox1->ItemIndex()), std::make_pair("Vemlora " + shell32 + " /5", 5));
 }
 
+TEST(MainWindow, DamagedIconFilesNamedInTheRegistryStartAsFilesWithoutIcons) {
+    TempDir dir;
+    // A directory claiming 255 images in six bytes, selected at start-up and painted beside another.
+    const std::string bad = dir.WriteFile("表示.ico", std::string("\0\0\1\0\xFF\xFF", 6));
+    MainWindow w([&] {
+        HKEY root = PerUserRun() ? HKEY_CURRENT_USER : HKEY_CLASSES_ROOT;
+        std::string prefix = PerUserRun() ? "Software\\Classes\\" : "";
+        RegSet(root, prefix + DefaultIconKey("{20D04FE0-3AEA-1069-A2D8-08002B30309D}"), "", bad + ",0");
+        RegSet(HKEY_CLASSES_ROOT, DefaultIconKey("{21EC2020-3AEA-1069-A2DD-08002B30309D}"), "", bad + ",2");
+    });
+    EXPECT_EQ(w->Desktop->Slots[1].CurrentFile, bad);
+    EXPECT_EQ(std::make_pair(w.Caption(), w->IconListBox1->NumberOfIcons()), std::make_pair("Vemlora " + bad + " /-1", 0));
+    w->Image15Click(w->Image15);
+    EXPECT_EQ(w->IconListBox1->NumberOfIcons(), 0);
+}
+
 // Start-up selects My Computer; the window, and the probe under it, answer as the run's Windows personality
 // and display depth.
 TEST(MainWindow, StartUpSelectionPersonalityAndColourDepth) {

@@ -1,0 +1,112 @@
+// Damaged icon files reach the platform's extraction never: they show as files without icons,
+// through the real grid; sound libraries keep the platform's counts.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <cstdint>
+#include <string>
+
+#include "components/FileIndexIcon.h"
+#include "components/IconFileCheck.h"
+#include "components/IconListBox.h"
+#include "support/IconLibraries.h"
+#include "support/Sandbox.h"
+#include "ui/Forms.h"
+
+using namespace testing_support;
+
+namespace {
+
+uint32_t Get32(const std::string& b, size_t at) {
+    return uint8_t(b[at]) | uint8_t(b[at + 1]) << 8 | uint8_t(b[at + 2]) << 16 | uint32_t(uint8_t(b[at + 3])) << 24;
+}
+uint16_t Get16(const std::string& b, size_t at) { return uint16_t(uint8_t(b[at]) | uint8_t(b[at + 1]) << 8); }
+std::string Put32(std::string b, size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) b[at + i] = char(v >> (8 * i));
+    return b;
+}
+std::string Put16(std::string b, size_t at, uint16_t v) {
+    b[at] = char(v), b[at + 1] = char(v >> 8);
+    return b;
+}
+
+// File offset of the resource directory of a PE32+ file made by the test library.
+size_t ResourceDirectory(const std::string& pe) {
+    const size_t h = Get32(pe, 0x3C), optional = h + 24, sections = optional + Get16(pe, h + 20);
+    const uint32_t rva = Get32(pe, optional + 112 + 16);
+    for (size_t s = sections; s < sections + 40u * Get16(pe, h + 6); s += 40) {
+        const uint32_t va = Get32(pe, s + 12), raw = Get32(pe, s + 16);
+        if (rva >= va && rva < va + raw) return Get32(pe, s + 20) + (rva - va);
+    }
+    return 0;
+}
+
+int PlatformCount(const std::string& path) {
+    char buffer[MAX_PATH];
+    lstrcpynA(buffer, path.c_str(), MAX_PATH);
+    return static_cast<int>(reinterpret_cast<UINT_PTR>(ExtractIconA(GetModuleHandleA(nullptr), buffer, UINT(-1))));
+}
+
+}  // namespace
+
+TEST(IconFileCheck, DamagedFilesHoldNoIconsThroughTheGridAndTheLoader) {
+    TempDir dir;
+    const std::string ico = MakeIcoFile(1), pe = MakePeIconLibrary(3), ne = MakeNeIconLibrary(3);
+    const size_t rsrc = ResourceDirectory(pe);
+    ASSERT_NE(rsrc, 0u);
+    const size_t ne0 = Get32(ne, 0x3C), neTable = ne0 + Get16(ne, ne0 + 0x24);
+    struct { const char* name; std::string bytes; } cases[] = {
+        {"claims255.ico", std::string("\0\0\1\0\xFF\xFF", 6)},
+        {"offsetpast.ico", Put32(ico, 6 + 12, uint32_t(ico.size() + 100))},
+        {"sizepast.ico", Put32(ico, 6 + 8, 0xFFFFFFF0u)},
+        {"cut_dir.ico", ico.substr(0, 10)},
+        {"cut_image.ico", ico.substr(0, ico.size() / 2)},
+        {"rootcount.dll", Put16(pe, rsrc + 14, 0xFFFF)},
+        {"subdir_out.dll", Put32(pe, rsrc + 16 + 4, 0xFFFFFF00u)},
+        {"loop.dll", Put32(pe, rsrc + 16 + 4, 0x80000000u)},
+        {"cut_pe.dll", pe.substr(0, rsrc + 8)},
+        {"cut_half.dll", pe.substr(0, pe.size() / 2)},
+        {"necount.icl", Put16(ne, neTable + 2 + 2, 0xFFFF)},
+        {"neoffset.icl", Put16(ne, neTable + 2 + 8, 0xFFFF)},
+        {"cut_ne.icl", ne.substr(0, neTable + 6)},
+    };
+    ui::TForm form(nullptr);
+    form.SetBounds(0, 0, 400, 400);
+    auto* grid = new TIconListBox(&form);
+    grid->SetParent(&form);
+    form.Show();
+    for (const auto& c : cases) {
+        const std::string path = dir.WriteFile(c.name, c.bytes);
+        EXPECT_FALSE(IconFileIsSound(path)) << c.name;
+        grid->SetFileName(path);
+        RedrawWindow(grid->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+        EXPECT_EQ(std::make_pair(grid->NumberOfIcons(), grid->LiveIconCount()), std::make_pair(0, 0)) << c.name;
+        TFileIndexIcon loader;
+        loader.SetFileName(path);
+        EXPECT_EQ(loader.Handle(), nullptr) << c.name;
+    }
+    // Nothing to misread: an empty file and a folder go to the platform, which finds nothing.
+    for (const std::string& path : {dir.WriteFile("empty.ico", ""), dir.MakeDir("folder.ico")}) {
+        grid->SetFileName(path);
+        EXPECT_LE(grid->NumberOfIcons(), 0) << path;
+    }
+}
+
+TEST(IconFileCheck, SoundLibrariesKeepThePlatformsCounts) {
+    TempDir dir;
+    const std::string files[] = {WriteIcoFile(dir, "one.ico"), WritePeIconLibrary(dir, "pe.dll", 7),
+                                 WriteNeIconLibrary(dir, "ne.icl", 5), Shell32Path(),
+                                 Shell32Path().substr(0, Shell32Path().rfind('\\')) + "\\user32.dll"};
+    for (const std::string& path : files) {
+        EXPECT_TRUE(IconFileIsSound(path)) << path;
+        EXPECT_GT(PlatformCount(path), 0) << path;
+        EXPECT_EQ(IconSourceCount(path), PlatformCount(path)) << path;
+    }
+    // A file changed in place is checked again, not taken from the last verdict.
+    const std::string path = WriteIcoFile(dir, "changing.ico");
+    ASSERT_TRUE(IconFileIsSound(path));
+    dir.WriteFile("changing.ico", std::string("\0\0\1\0\xFF\xFF", 6));
+    EXPECT_FALSE(IconFileIsSound(path));
+}
