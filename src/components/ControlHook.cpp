@@ -3,8 +3,8 @@
 #include <array>
 #include <utility>
 
-#include "ui/Guard.h"
 #include "ui/Forms.h"
+#include "ui/Guard.h"
 
 namespace {
 

@@ -5,8 +5,6 @@
 // note posted to its own hidden window hooks the new window once the old one is gone.
 #include <windows.h>
 
-#include <exception>
-
 #include "ui/Component.h"
 #include "ui/Controls.h"
 #include "ui/Types.h"
@@ -61,8 +59,6 @@ protected:
 
     void Loaded() override;
     void Notification(ui::TComponent* component, ui::TOperation operation) override;
-
-    // The application's error report; nothing leaves it.
 
 private:
     friend struct HookDispatch;

@@ -15,41 +15,15 @@ UINT GroupMessage() {
     return message;
 }
 
-// A top-down 32-bit bitmap: its colours stay exact whatever the display depth.
-HBITMAP CreateDib32(int width, int height, DWORD** bits) {
-    BITMAPINFO bi = {};
-    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
-    bi.bmiHeader.biWidth = width;
-    bi.bmiHeader.biHeight = -height;
-    bi.bmiHeader.biPlanes = 1;
-    bi.bmiHeader.biBitCount = 32;
-    bi.bmiHeader.biCompression = BI_RGB;
-    void* p = nullptr;
-    HBITMAP bm = CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &p, nullptr, 0);
-    *bits = static_cast<DWORD*>(p);
-    return bm;
-}
-
-DWORD* DibBits(HBITMAP bm) {
-    DIBSECTION ds = {};
-    if (!bm || GetObjectA(bm, sizeof(ds), &ds) != sizeof(ds)) return nullptr;
-    GdiFlush();
-    return static_cast<DWORD*>(ds.dsBm.bmBits);
-}
-
-// DIB pixels are 0x00RRGGBB, COLORREF is 0x00BBGGRR.
-DWORD ToPixel(COLORREF c) { return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c); }
-COLORREF FromPixel(DWORD p) { return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF); }
-
 // The 8 x 8 brush pattern of a down grouped button, shared by all buttons for the life of the
 // program; its colour is that of the first button that needs it.
 HBITMAP PatternBitmap(TColor color) {
     static BitmapHandle pattern;
     if (!pattern) {
         DWORD* bits = nullptr;
-        pattern.reset(CreateDib32(8, 8, &bits));
+        pattern = CreateDib32(8, 8, &bits);
         if (!pattern) return nullptr;
-        DWORD face = ToPixel(ColorToRGB(color));
+        DWORD face = RgbToPixel(ColorToRGB(color));
         for (int y = 0; y < 8; ++y)
             for (int x = 0; x < 8; ++x) bits[y * 8 + x] = (x % 2 == y % 2) ? 0xFFFFFF : face;
     }
@@ -63,11 +37,6 @@ UINT DrawFlag(TInactiveStyle style) {
         case TInactiveStyle::dsTransparent: return ILD_TRANSPARENT;
         default: return ILD_NORMAL;
     }
-}
-
-void FillSolid(HDC dc, const RECT& r, TColor color) {
-    BrushHandle b(CreateSolidBrush(ColorToRGB(color)));
-    FillRect(dc, &r, b.get());
 }
 
 }  // namespace
@@ -89,7 +58,7 @@ void TIEButton::SetGlyph(const TBitmap& glyph) {
         return;
     }
     DWORD* bits = nullptr;
-    BitmapHandle copy(CreateDib32(w, h, &bits));
+    BitmapHandle copy = CreateDib32(w, h, &bits);
     if (!copy) throw Exception("Cannot copy the button glyph");
     {
         // The source may already sit in its own canvas; reading through it works either way.
@@ -99,7 +68,7 @@ void TIEButton::SetGlyph(const TBitmap& glyph) {
         BitBlt(dst.get(), 0, 0, w, h, src, 0, 0, SRCCOPY);
     }
     GdiFlush();
-    COLORREF bottomLeft = FromPixel(bits[(h - 1) * w]);
+    COLORREF bottomLeft = PixelToRgb(bits[(h - 1) * w]);
     glyph_.SetHandle(copy.release());
     if (w % h == 0) {
         int n = w / h;
@@ -376,7 +345,7 @@ BitmapHandle TIEButton::CurrentCell() const {
     if (numGlyphs_ == 3) cell = !Enabled() ? 1 : (hot_ ? 0 : 2);
     const DWORD* src = DibBits(glyph_.Handle());
     DWORD* dst = nullptr;
-    BitmapHandle bm(CreateDib32(cw, h, &dst));
+    BitmapHandle bm = CreateDib32(cw, h, &dst);
     if (!bm || !src) return BitmapHandle();
     int gw = glyph_.Width();
     for (int y = 0; y < h; ++y) std::copy_n(src + y * gw + cell * cw, cw, dst + y * cw);
@@ -405,30 +374,13 @@ void TIEButton::DrawGlyph(HDC dc, int x, int y) {
     }
     DWORD* bits = DibBits(cell.get());
     if (!bits) return;
-    DWORD key = ToPixel(ColorToRGB(transparentColor_));
-    DWORD face = ToPixel(ColorToRGB(Color()));
+    DWORD key = RgbToPixel(ColorToRGB(transparentColor_));
+    DWORD face = RgbToPixel(ColorToRGB(Color()));
     for (int i = 0; i < cw * h; ++i)
         if ((bits[i] & 0xFFFFFF) == key) bits[i] = face;
     MemDcHandle mem(CreateCompatibleDC(dc));
     SelectObjectScope sel(mem.get(), cell.get());
     BitBlt(dc, x, y, cw, h, mem.get(), 0, 0, SRCCOPY);
-}
-
-void TIEButton::DrawBorder(HDC dc, const RECT& r) {
-    TColor first = Color(), second = Color();
-    if (hot_) {
-        first = pressed_ ? colorShadow_ : colorHighLight_;
-        second = pressed_ ? colorHighLight_ : colorShadow_;
-    }
-    for (int i = 0; i < borderWidth_; ++i) {
-        // Inclusive edges of ring i; the second colour owns the top-right and bottom-left corners.
-        int l = r.left + i, t = r.top + i, rr = r.right - 1 - i, b = r.bottom - 1 - i;
-        if (rr < l || b < t) break;
-        FillSolid(dc, RECT{l, t, rr, t + 1}, first);
-        FillSolid(dc, RECT{l, t, l + 1, b}, first);
-        FillSolid(dc, RECT{rr, t, rr + 1, b + 1}, second);
-        FillSolid(dc, RECT{l, b, rr + 1, b + 1}, second);
-    }
 }
 
 void TIEButton::Paint() {
@@ -440,67 +392,84 @@ void TIEButton::Paint() {
         BrushHandle b(CreatePatternBrush(PatternBitmap(Color())));
         FillRect(dc, &face, b.get());
     } else {
-        FillSolid(dc, face, Color());
+        FillSolidRect(dc, face, Color());
     }
     if (!visible_) return;
 
     Canvas().SelectFont();
     const String& caption = Caption();
     SIZE text = Canvas().TextExtent(caption);
-    int gw = glyph_.Empty() ? 0 : glyph_.Width() / numGlyphs_;
-    int gh = glyph_.Empty() ? 0 : glyph_.Height();
-
-    int w = Width(), h = Height();
-    bool glyphFirst = layout_ == TButtonLayout::blGlyphLeft || layout_ == TButtonLayout::blGlyphTop;
-    POINT gp, tp;
-    if (layout_ == TButtonLayout::blGlyphLeft || layout_ == TButtonLayout::blGlyphRight) {
-        gp.y = (h - gh) / 2;
-        tp.y = (h - text.cy) / 2;
-        int first = (w - (gw + text.cx + spacing_)) / 2;
-        int second = first + (glyphFirst ? gw : text.cx) + spacing_;
-        gp.x = glyphFirst ? first : second;
-        tp.x = glyphFirst ? second : first;
-    } else {
-        gp.x = (w - gw) / 2;
-        tp.x = (w - text.cx) / 2;
-        int first = (h - (gh + text.cy + spacing_)) / 2;
-        int second = first + (glyphFirst ? gh : text.cy) + spacing_;
-        gp.y = glyphFirst ? first : second;
-        tp.y = glyphFirst ? second : first;
-    }
+    SIZE glyph = {glyph_.Empty() ? 0 : glyph_.Width() / numGlyphs_, glyph_.Empty() ? 0 : glyph_.Height()};
+    TButtonContent content = LayoutButtonContent(r, glyph, text, layout_, -1, spacing_);
     if (pressed_ && hot_) {
-        ++gp.x, ++gp.y;
-        ++tp.x, ++tp.y;
+        OffsetRect(&content.caption, 1, 1);
+        ++content.glyph.x, ++content.glyph.y;
     }
 
-    if (showCaption_) {
-        RECT box = {tp.x, tp.y, tp.x + text.cx, tp.y + text.cy};
-        int old = SetBkMode(dc, TRANSPARENT);
-        if (Enabled()) {
-            SetTextColor(dc, ColorToRGB(Font().Color()));
-            ExtTextOutA(dc, box.left, box.top, ETO_CLIPPED, &box, caption.data(), static_cast<UINT>(caption.size()),
-                        nullptr);
-        } else {
-            // The embossed look: a light copy one pixel down and right under the dark one.
-            RECT moved = box;
-            OffsetRect(&moved, 1, 1);
-            SetTextColor(dc, ColorToRGB(clBtnHighlight));
-            ExtTextOutA(dc, moved.left, moved.top, ETO_CLIPPED, &moved, caption.data(),
-                        static_cast<UINT>(caption.size()), nullptr);
-            SetTextColor(dc, ColorToRGB(clBtnShadow));
-            ExtTextOutA(dc, box.left, box.top, ETO_CLIPPED, &box, caption.data(), static_cast<UINT>(caption.size()),
-                        nullptr);
-        }
-        SetBkMode(dc, old);
-    }
+    if (showCaption_)
+        DrawControlText(dc, caption, content.caption, DT_SINGLELINE | DT_NOPREFIX, Enabled(), Font().Color());
 
+    POINT gp = content.glyph;
     if (!glyph_.Empty()) DrawGlyph(dc, gp.x, gp.y);
 
     if (menuMark_ && !mark_.Empty() &&
         (layout_ == TButtonLayout::blGlyphTop || layout_ == TButtonLayout::blGlyphBottom)) {
         RECT src = {0, 0, mark_.Width(), mark_.Height()};
-        mark_.DrawTransparent(dc, gp.x + gw + spacing_ / 2, gp.y + gh / 2, src, clSilver);
+        mark_.DrawTransparent(dc, gp.x + glyph.cx + spacing_ / 2, gp.y + glyph.cy / 2, src, clSilver);
     }
 
-    DrawBorder(dc, r);
+    // Flat at rest; raised under the mouse, sunken while pressed.
+    TColor first = Color(), second = Color();
+    if (hot_) {
+        first = pressed_ ? colorShadow_ : colorHighLight_;
+        second = pressed_ ? colorHighLight_ : colorShadow_;
+    }
+    Frame3D(dc, r, first, second, borderWidth_);
+}
+
+// ---- layout
+
+namespace {
+
+// Places the glyph and the caption along one axis of `length` pixels; `g` and `c` are their
+// extents on it.
+void PlaceOnAxis(int length, int g, int c, bool glyphFirst, int margin, int spacing, LONG& glyphAt, LONG& textAt) {
+    if (margin < 0) {
+        // Both centred as one block, or with the free room shared equally around and between them.
+        int gap = spacing >= 0 ? spacing : (length - g - c) / 3;
+        int start = spacing >= 0 ? (length - (g + c + spacing)) / 2 : gap;
+        int second = start + (glyphFirst ? g : c) + gap;
+        glyphAt = glyphFirst ? start : second;
+        textAt = glyphFirst ? second : start;
+    } else if (glyphFirst) {
+        glyphAt = margin;
+        int end = margin + g;
+        textAt = spacing >= 0 ? end + spacing : end + (length - end - c) / 2;
+    } else {
+        glyphAt = length - margin - g;
+        textAt = spacing >= 0 ? glyphAt - spacing - c : (glyphAt - c) / 2;
+    }
+}
+
+}  // namespace
+
+TButtonContent LayoutButtonContent(const RECT& client, SIZE glyph, SIZE text, TButtonLayout layout, int margin,
+                                   int spacing) {
+    int w = client.right - client.left, h = client.bottom - client.top;
+    bool glyphFirst = layout == TButtonLayout::blGlyphLeft || layout == TButtonLayout::blGlyphTop;
+    POINT gp, tp;
+    if (layout == TButtonLayout::blGlyphLeft || layout == TButtonLayout::blGlyphRight) {
+        gp.y = (h - glyph.cy) / 2;
+        tp.y = (h - text.cy) / 2;
+        PlaceOnAxis(w, glyph.cx, text.cx, glyphFirst, margin, spacing, gp.x, tp.x);
+    } else {
+        gp.x = (w - glyph.cx) / 2;
+        tp.x = (w - text.cx) / 2;
+        PlaceOnAxis(h, glyph.cy, text.cy, glyphFirst, margin, spacing, gp.y, tp.y);
+    }
+    TButtonContent content;
+    content.glyph = POINT{client.left + gp.x, client.top + gp.y};
+    content.caption = RECT{client.left + tp.x, client.top + tp.y, client.left + tp.x + text.cx,
+                           client.top + tp.y + text.cy};
+    return content;
 }

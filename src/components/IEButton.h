@@ -15,6 +15,20 @@ enum class TInactiveStyle { dsFocus, dsSelected, dsNormal, dsTransparent };
 // Where the glyph goes relative to the caption.
 enum class TButtonLayout { blGlyphLeft, blGlyphRight, blGlyphTop, blGlyphBottom };
 
+// Where a flat button's glyph and caption go.
+struct TButtonContent {
+    POINT glyph;   // top-left corner of the glyph cell
+    RECT caption;  // the caption's text box
+};
+
+// Lays out a glyph of `glyph` pixels and a caption of text extent `text` on `client`, the glyph
+// where `layout` puts it. Margin -1 centres both together (as the button does), otherwise it
+// is the glyph's distance from its own edge. Spacing is the room between glyph and caption; -1
+// shares the free room equally: around and between both, or with a margin, on both sides of
+// the caption. Each is centred across; division rounds toward zero.
+TButtonContent LayoutButtonContent(const RECT& client, SIZE glyph, SIZE text, TButtonLayout layout, int margin,
+                                   int spacing);
+
 class TIEButton : public ui::TGraphicControl {
 public:
     explicit TIEButton(ui::TComponent* owner);
@@ -95,7 +109,6 @@ private:
     // The cell of the glyph that fits the current state, as a 32-bit bitmap of its own.
     ui::BitmapHandle CurrentCell() const;
     void DrawGlyph(HDC dc, int x, int y);
-    void DrawBorder(HDC dc, const RECT& r);
 
     ui::TBitmap glyph_;
     ui::TBitmap mark_;

@@ -1,5 +1,4 @@
 #include "ui/Controls.h"
-#include "ui/Guard.h"
 
 #include <windowsx.h>
 
@@ -7,8 +6,9 @@
 #include <set>
 #include <unordered_map>
 
-namespace ui {
+#include "ui/Guard.h"
 
+namespace ui {
 
 namespace {
 
@@ -438,8 +438,7 @@ void TWinControl::VisibleChanged() {
 bool TWinControl::EraseBackground(HDC dc) {
     RECT r;
     GetClientRect(handle_, &r);
-    BrushHandle b(CreateSolidBrush(ColorToRGB(Color())));
-    FillRect(dc, &r, b.get());
+    FillSolidRect(dc, r, Color());
     return true;
 }
 
@@ -580,27 +579,19 @@ void TWinControl::SetHotControl(TControl* control) {
 }
 
 void TWinControl::PaintHandler() {
-    PAINTSTRUCT ps;
-    HDC dc = BeginPaint(handle_, &ps);
+    PaintDC paint(handle_);
+    HDC dc = paint.get();
     PaintWindow(dc);
     for (TControl* c : std::vector<TControl*>(controls_)) {
         auto g = dynamic_cast<TGraphicControl*>(c);
         if (!g || !g->VisibleFlag()) continue;
         RECT r = g->BoundsRect(), hit;
-        if (!IntersectRect(&hit, &r, &ps.rcPaint)) continue;
-        int saved = SaveDC(dc);
+        if (!IntersectRect(&hit, &r, &paint.Area())) continue;
+        SavedDC saved(dc);
         IntersectClipRect(dc, r.left, r.top, r.right, r.bottom);
         OffsetViewportOrgEx(dc, r.left, r.top, nullptr);
-        try {
-            g->PaintTo(dc);
-        } catch (...) {
-            RestoreDC(dc, saved);
-            EndPaint(handle_, &ps);
-            throw;
-        }
-        RestoreDC(dc, saved);
+        g->PaintTo(dc);
     }
-    EndPaint(handle_, &ps);
 }
 
 void TWinControl::WndProc(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {

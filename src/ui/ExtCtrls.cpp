@@ -1,37 +1,16 @@
 #include "ui/ExtCtrls.h"
-#include "ui/Guard.h"
 
 #include <algorithm>
 
-namespace ui {
+#include "ui/Guard.h"
 
+namespace ui {
 
 namespace {
 
-// One-pixel line [x0, x1) x [y0, y1) in a colour.
-void FillLine(HDC dc, int x0, int y0, int x1, int y1, TColor color) {
-    if (x1 <= x0 || y1 <= y0) return;
-    RECT r = {x0, y0, x1, y1};
-    BrushHandle b(CreateSolidBrush(ColorToRGB(color)));
-    ::FillRect(dc, &r, b.get());
-}
-
-// The classic 3-D frame, `width` rings deep: top and left in `top`, right and bottom in
-// `bottom` (which also owns the bottom-left and top-right corners). Shrinks `r` by it.
-void Frame3D(HDC dc, RECT& r, TColor top, TColor bottom, int width) {
-    for (; width > 0; --width) {
-        if (r.right - r.left <= 0 || r.bottom - r.top <= 0) return;
-        FillLine(dc, r.left, r.top, r.right - 1, r.top + 1, top);
-        FillLine(dc, r.left, r.top, r.left + 1, r.bottom - 1, top);
-        FillLine(dc, r.right - 1, r.top, r.right, r.bottom, bottom);
-        FillLine(dc, r.left, r.bottom - 1, r.right, r.bottom, bottom);
-        InflateRect(&r, -1, -1);
-    }
-}
-
-void BevelColors(TBevelCut cut, TColor& top, TColor& bottom) {
-    top = cut == TBevelCut::bvLowered ? clBtnShadow : clBtnHighlight;
-    bottom = cut == TBevelCut::bvLowered ? clBtnHighlight : clBtnShadow;
+void BevelColors(bool lowered, TColor& top, TColor& bottom) {
+    top = lowered ? clBtnShadow : clBtnHighlight;
+    bottom = lowered ? clBtnHighlight : clBtnShadow;
 }
 
 }  // namespace
@@ -78,11 +57,11 @@ void TPanel::PaintWindow(HDC dc) {
     GetClientRect(Handle(), &r);
     TColor top, bottom;
     if (bevelOuter_ != TBevelCut::bvNone) {
-        BevelColors(bevelOuter_, top, bottom);
+        BevelColors(bevelOuter_ == TBevelCut::bvLowered, top, bottom);
         Frame3D(dc, r, top, bottom, bevelWidth_);
     }
     if (bevelInner_ != TBevelCut::bvNone) {
-        BevelColors(bevelInner_, top, bottom);
+        BevelColors(bevelInner_ == TBevelCut::bvLowered, top, bottom);
         Frame3D(dc, r, top, bottom, bevelWidth_);
     }
     if (Caption().empty()) return;
@@ -93,10 +72,8 @@ void TPanel::PaintWindow(HDC dc) {
     RECT text = r;
     text.top = (r.top + r.bottom - tm.tmHeight) / 2;
     text.bottom = text.top + tm.tmHeight;
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, ColorToRGB(Font().Color()));
-    ::DrawTextA(dc, Caption().data(), static_cast<int>(Caption().size()), &text,
-                DT_CENTER | DT_SINGLELINE | DT_NOPREFIX | DT_EXPANDTABS);
+    DrawControlText(dc, Caption(), text, DT_CENTER | DT_SINGLELINE | DT_NOPREFIX | DT_EXPANDTABS, true,
+                    Font().Color());
 }
 
 // ---- TImage
@@ -193,48 +170,40 @@ void TBevel::SetStyle(TBevelStyle v) {
     Invalidate();
 }
 
-namespace {
-
-// The outline of (l, t)-(r, b), both corners inclusive: left and top in `c1`, right and
-// bottom in `c2`; the bottom-left corner stays `c1`, the top-right one is `c2`.
-void BevelRect(HDC dc, int l, int t, int r, int b, TColor c1, TColor c2) {
-    FillLine(dc, l, t, l + 1, b + 1, c1);
-    FillLine(dc, l, t, r, t + 1, c1);
-    FillLine(dc, r, t, r + 1, b, c2);
-    FillLine(dc, l + 1, b, r + 1, b + 1, c2);
-}
-
-}  // namespace
-
 void TBevel::Paint() {
     HDC dc = Canvas().Handle();
     int w = Width(), h = Height();
-    TColor c1 = style_ == TBevelStyle::bsLowered ? clBtnShadow : clBtnHighlight;
-    TColor c2 = style_ == TBevelStyle::bsLowered ? clBtnHighlight : clBtnShadow;
+    TColor c1, c2;
+    BevelColors(style_ == TBevelStyle::bsLowered, c1, c2);
     switch (shape_) {
-        case TBevelShape::bsBox:
-            BevelRect(dc, 0, 0, w - 1, h - 1, c1, c2);
+        case TBevelShape::bsBox: {
+            // Unlike a panel's, a bevel's bottom-left corner belongs to its left edge.
+            RECT box = {0, 0, w, h};
+            Frame3D(dc, box, c1, c2, 1, TFrameCorner::fcLeftEdge);
             break;
-        case TBevelShape::bsFrame:
+        }
+        case TBevelShape::bsFrame: {
             // Two rectangles one pixel apart: the second colour below, the first on top.
-            BevelRect(dc, 1, 1, w - 1, h - 1, c2, c2);
-            BevelRect(dc, 0, 0, w - 2, h - 2, c1, c1);
+            RECT below = {1, 1, w, h}, above = {0, 0, w - 1, h - 1};
+            Frame3D(dc, below, c2, c2, 1);
+            Frame3D(dc, above, c1, c1, 1);
             break;
+        }
         case TBevelShape::bsTopLine:
-            FillLine(dc, 0, 0, w, 1, c1);
-            FillLine(dc, 0, 1, w, 2, c2);
+            FillSolidRect(dc, RECT{0, 0, w, 1}, c1);
+            FillSolidRect(dc, RECT{0, 1, w, 2}, c2);
             break;
         case TBevelShape::bsBottomLine:
-            FillLine(dc, 0, h - 2, w, h - 1, c1);
-            FillLine(dc, 0, h - 1, w, h, c2);
+            FillSolidRect(dc, RECT{0, h - 2, w, h - 1}, c1);
+            FillSolidRect(dc, RECT{0, h - 1, w, h}, c2);
             break;
         case TBevelShape::bsLeftLine:
-            FillLine(dc, 0, 0, 1, h, c1);
-            FillLine(dc, 1, 0, 2, h, c2);
+            FillSolidRect(dc, RECT{0, 0, 1, h}, c1);
+            FillSolidRect(dc, RECT{1, 0, 2, h}, c2);
             break;
         case TBevelShape::bsRightLine:
-            FillLine(dc, w - 2, 0, w - 1, h, c1);
-            FillLine(dc, w - 1, 0, w, h, c2);
+            FillSolidRect(dc, RECT{w - 2, 0, w - 1, h}, c1);
+            FillSolidRect(dc, RECT{w - 1, 0, w, h}, c2);
             break;
         case TBevelShape::bsSpacer:
             break;
@@ -295,12 +264,12 @@ LRESULT CALLBACK TTimer::WndProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg != WM_TIMER) return DefWindowProcA(wnd, msg, wp, lp);
     auto* self = reinterpret_cast<TTimer*>(GetWindowLongPtrA(wnd, GWLP_USERDATA));
     if (!self || !self->enabled_ || !self->OnTimer) return 0;
-    Guarded([self] {
+    return Guarded(0, [self] {
         // A copy: the handler may free the timer or replace its handler.
         TNotifyEvent handler = self->OnTimer;
         handler(self);
+        return 0;
     });
-    return 0;
 }
 
 }  // namespace ui

@@ -305,6 +305,66 @@ void TBitmap::DrawTransparent(HDC dest, int x, int y, const RECT& src, TColor tr
         }
 }
 
+// ---- drawing shared by the controls
+
+void FillSolidRect(HDC dc, const RECT& r, TColor color) {
+    BrushHandle b(CreateSolidBrush(ColorToRGB(color)));
+    ::FillRect(dc, &r, b.get());
+}
+
+void Frame3D(HDC dc, RECT& r, TColor topLeft, TColor bottomRight, int width, TFrameCorner bottomLeft) {
+    const int corner = bottomLeft == TFrameCorner::fcLeftEdge ? 1 : 0;
+    for (; width > 0; --width) {
+        if (r.right - r.left <= 0 || r.bottom - r.top <= 0) return;
+        FillSolidRect(dc, RECT{r.left, r.top, r.right - 1, r.top + 1}, topLeft);
+        FillSolidRect(dc, RECT{r.left, r.top, r.left + 1, r.bottom - 1 + corner}, topLeft);
+        FillSolidRect(dc, RECT{r.right - 1, r.top, r.right, r.bottom}, bottomRight);
+        FillSolidRect(dc, RECT{r.left + corner, r.bottom - 1, r.right, r.bottom}, bottomRight);
+        InflateRect(&r, -1, -1);
+    }
+}
+
+void DrawControlText(HDC dc, const String& text, const RECT& r, UINT format, bool enabled, TColor color) {
+    if (text.empty()) return;
+    int n = static_cast<int>(text.size());
+    int oldMode = SetBkMode(dc, TRANSPARENT);
+    COLORREF oldColor;
+    RECT box = r;
+    if (enabled) {
+        oldColor = SetTextColor(dc, ColorToRGB(color));
+    } else {
+        RECT lit = r;
+        OffsetRect(&lit, 1, 1);
+        oldColor = SetTextColor(dc, ColorToRGB(clBtnHighlight));
+        ::DrawTextA(dc, text.data(), n, &lit, format);
+        SetTextColor(dc, ColorToRGB(clBtnShadow));
+    }
+    ::DrawTextA(dc, text.data(), n, &box, format);
+    SetTextColor(dc, oldColor);
+    SetBkMode(dc, oldMode);
+}
+
+BitmapHandle CreateDib32(int width, int height, DWORD** bits) {
+    BITMAPINFO bi = {};
+    bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+    bi.bmiHeader.biWidth = width;
+    bi.bmiHeader.biHeight = -height;
+    bi.bmiHeader.biPlanes = 1;
+    bi.bmiHeader.biBitCount = 32;
+    bi.bmiHeader.biCompression = BI_RGB;
+    void* p = nullptr;
+    BitmapHandle bm(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &p, nullptr, 0));
+    *bits = bm ? static_cast<DWORD*>(p) : nullptr;
+    return bm;
+}
+
+DWORD* DibBits(HBITMAP bitmap) {
+    DIBSECTION ds = {};
+    if (!bitmap || GetObjectA(bitmap, sizeof(ds), &ds) != sizeof(ds)) return nullptr;
+    GdiFlush();
+    return static_cast<DWORD*>(ds.dsBm.bmBits);
+}
+
 // ---- TPicture
 
 void TPicture::Assign(const TGraphic* graphic) {

@@ -245,6 +245,31 @@ private:
     std::unique_ptr<TCanvas> canvas_;
 };
 
+// ---- drawing shared by the controls
+
+void FillSolidRect(HDC dc, const RECT& r, TColor color);
+
+// Which edge of a 3-D frame paints its bottom-left corner.
+enum class TFrameCorner { fcBottomEdge, fcLeftEdge };
+
+// The classic 3-D frame, `width` rings deep inside `r`, which shrinks by it: top and left in
+// `topLeft`, right and bottom in `bottomRight`, which also owns the top-right corner.
+void Frame3D(HDC dc, RECT& r, TColor topLeft, TColor bottomRight, int width,
+             TFrameCorner bottomLeft = TFrameCorner::fcBottomEdge);
+
+// Text in `r` with DrawTextA's `format` on a transparent background, in `color`; disabled it is
+// embossed instead: a highlight copy one pixel down and right under a shadow-coloured one.
+void DrawControlText(HDC dc, const String& text, const RECT& r, UINT format, bool enabled, TColor color);
+
+// A top-down 32-bit bitmap, whose colours stay exact whatever the display depth; `bits` gets
+// its pixels.
+BitmapHandle CreateDib32(int width, int height, DWORD** bits);
+// The pixels of a DIB section, once pending drawing has reached them; null for other bitmaps.
+DWORD* DibBits(HBITMAP bitmap);
+// DIB pixels are 0x00RRGGBB, COLORREF is 0x00BBGGRR.
+inline DWORD RgbToPixel(COLORREF c) { return (GetRValue(c) << 16) | (GetGValue(c) << 8) | GetBValue(c); }
+inline COLORREF PixelToRgb(DWORD p) { return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF); }
+
 // Holds one graphic (icon or bitmap) for an image control.
 class TPicture {
 public:

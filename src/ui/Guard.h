@@ -8,6 +8,7 @@
 #include <exception>
 #include <new>
 
+#include "ui/ComError.h"
 #include "ui/Types.h"
 
 namespace ui {
@@ -27,12 +28,22 @@ void Guarded(F&& body) noexcept {
     }
 }
 
-// Runs a COM method's body and answers its result: E_OUTOFMEMORY for an allocation that
-// failed, E_UNEXPECTED for any other exception.
+// For a window procedure: what `body` answers, or `fallback` when it raised (reported).
+template <class F>
+LRESULT Guarded(LRESULT fallback, F&& body) noexcept {
+    LRESULT result = fallback;
+    Guarded([&] { result = body(); });
+    return result;
+}
+
+// Runs a COM method's body and answers its result: a failed check's own code, E_OUTOFMEMORY
+// for an allocation that failed, E_UNEXPECTED for any other exception.
 template <class F>
 HRESULT ComGuarded(F&& body) noexcept {
     try {
         return body();
+    } catch (const EOleSysError& e) {
+        return e.ErrorCode();
     } catch (const std::bad_alloc&) {
         return E_OUTOFMEMORY;
     } catch (...) {

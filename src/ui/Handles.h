@@ -90,6 +90,10 @@ struct HMenuTraits {
     static void close(HMENU h) { DestroyMenu(h); }
 };
 
+struct HLocalTraits {
+    static HLOCAL invalid() { return nullptr; }
+    static void close(HLOCAL h) { LocalFree(h); }
+};
 struct DropTraits {
     static HDROP invalid() { return nullptr; }
     static void close(HDROP h) { DragFinish(h); }
@@ -112,6 +116,7 @@ using ImageListHandle = UniqueHandle<HIMAGELIST, ImageListTraits>;
 using MemDcHandle = UniqueHandle<HDC, MemDcTraits>;
 using GlobalHandle = UniqueHandle<HGLOBAL, HGlobalTraits>;
 using MenuHandle = UniqueHandle<HMENU, HMenuTraits>;
+using LocalHandle = UniqueHandle<HLOCAL, HLocalTraits>;
 // A dropped-files handle, finished when the drop has been read.
 using DropHandle = UniqueHandle<HDROP, DropTraits>;
 // A file-change notification handle (FindFirstChangeNotificationA's; invalid is -1).
@@ -146,6 +151,37 @@ public:
 private:
     HDC dc_;
     HGDIOBJ old_;
+};
+
+// One WM_PAINT's device context, ended when the scope ends.
+class PaintDC {
+public:
+    explicit PaintDC(HWND wnd) : wnd_(wnd), dc_(BeginPaint(wnd, &ps_)) {}
+    ~PaintDC() { EndPaint(wnd_, &ps_); }
+    PaintDC(const PaintDC&) = delete;
+    PaintDC& operator=(const PaintDC&) = delete;
+    HDC get() const { return dc_; }
+    const RECT& Area() const { return ps_.rcPaint; }
+
+private:
+    HWND wnd_;
+    PAINTSTRUCT ps_ = {};
+    HDC dc_;
+};
+
+// A device context's clipping, origin and selections, put back when the scope ends.
+class SavedDC {
+public:
+    explicit SavedDC(HDC dc) : dc_(dc), saved_(SaveDC(dc)) {}
+    ~SavedDC() {
+        if (saved_) RestoreDC(dc_, saved_);
+    }
+    SavedDC(const SavedDC&) = delete;
+    SavedDC& operator=(const SavedDC&) = delete;
+
+private:
+    HDC dc_;
+    int saved_;
 };
 
 // A COM interface pointer: a copy adds a reference, each owner releases its own.
@@ -255,11 +291,8 @@ private:
 struct IdListTraits {
     static LPITEMIDLIST invalid() { return nullptr; }
     static void close(LPITEMIDLIST p) {
-        IMalloc* malloc = nullptr;
-        if (SUCCEEDED(SHGetMalloc(&malloc)) && malloc) {
-            malloc->Free(p);
-            malloc->Release();
-        }
+        ComPtr<IMalloc> shell;
+        if (SUCCEEDED(SHGetMalloc(shell.put())) && shell) shell->Free(p);
     }
 };
 using IdListPtr = UniqueHandle<LPITEMIDLIST, IdListTraits>;

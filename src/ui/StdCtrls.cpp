@@ -84,24 +84,10 @@ void TLabel::Paint() {
     if (Caption().empty()) return;
     HDC dc = c.Handle();
     SelectObjectScope font(dc, Font().Handle());
-    SetBkMode(dc, TRANSPARENT);
     UINT flags = DT_SINGLELINE | DT_NOPREFIX | DT_EXPANDTABS;
     if (alignment_ == TAlignment::taCenter) flags |= DT_CENTER;
     else if (alignment_ == TAlignment::taRightJustify) flags |= DT_RIGHT;
-    const String& text = Caption();
-    int n = static_cast<int>(text.size());
-    if (Enabled()) {
-        SetTextColor(dc, ColorToRGB(Font().Color()));
-        ::DrawTextA(dc, text.data(), n, &r, flags);
-        return;
-    }
-    // Disabled: embossed, a highlight one pixel down-right under the shadow-coloured text.
-    RECT lit = r;
-    OffsetRect(&lit, 1, 1);
-    SetTextColor(dc, ColorToRGB(clBtnHighlight));
-    ::DrawTextA(dc, text.data(), n, &lit, flags);
-    SetTextColor(dc, ColorToRGB(clBtnShadow));
-    ::DrawTextA(dc, text.data(), n, &r, flags);
+    DrawControlText(dc, Caption(), r, flags, Enabled(), Font().Color());
 }
 
 // ---- TEdit

@@ -14,10 +14,9 @@ namespace {
 
 // A 32-bit bitmap: colours read back exactly at every display depth.
 TBitmap Dib(int width, int height, const std::function<COLORREF(int x, int y)>& pixel) {
-    BITMAPINFO bi = {{sizeof(BITMAPINFOHEADER), width, -height, 1, 32, BI_RGB, 0, 0, 0, 0, 0}, {}};
-    void* bits = nullptr;
+    DWORD* bits = nullptr;
     TBitmap b;
-    b.SetHandle(CreateDIBSection(nullptr, &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+    b.SetHandle(CreateDib32(width, height, &bits).release());
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) SetPixel(b.Canvas().Handle(), x, y, pixel(x, y));
     return b;
@@ -189,4 +188,43 @@ TEST_F(IEButtonTest, PressingAGroupedButtonReleasesTheOther) {
     EXPECT_EQ(downs(), "01");
     ClickOn(other);
     EXPECT_EQ(downs(), "00");
+}
+
+TEST(LayoutButtonContent, PlacesGlyphAndCaptionForEveryLayoutMarginAndSpacing) {
+    using L = TButtonLayout;
+    const RECT client = {0, 0, 60, 40};
+    const SIZE glyph = {16, 16}, text = {30, 12}, none = {0, 0}, noText = {0, 12}, wide = {71, 12};
+    const struct {
+        const char* what;
+        RECT client;
+        SIZE glyph, text;
+        L layout;
+        int margin, spacing;
+        POINT glyphAt;
+        RECT caption;
+    } cases[] = {
+        {"left, centred together", client, glyph, text, L::blGlyphLeft, -1, 4, {5, 12}, {25, 14, 55, 26}},
+        {"right, centred together", client, glyph, text, L::blGlyphRight, -1, 4, {39, 12}, {5, 14, 35, 26}},
+        {"top, centred together", client, glyph, text, L::blGlyphTop, -1, 4, {22, 4}, {15, 24, 45, 36}},
+        {"bottom, centred together", client, glyph, text, L::blGlyphBottom, -1, 4, {22, 20}, {15, 4, 45, 16}},
+        {"no glyph: the spacing still counts", client, none, text, L::blGlyphLeft, -1, 4, {13, 20}, {17, 14, 47, 26}},
+        {"no caption", client, glyph, noText, L::blGlyphLeft, -1, 0, {22, 12}, {38, 14, 38, 26}},
+        {"spacing -1 shares the room", client, glyph, text, L::blGlyphLeft, -1, -1, {4, 12}, {24, 14, 54, 26}},
+        {"spacing -1, glyph below", client, glyph, text, L::blGlyphBottom, -1, -1, {22, 20}, {15, 4, 45, 16}},
+        {"margin from the left", client, glyph, text, L::blGlyphLeft, 3, 4, {3, 12}, {23, 14, 53, 26}},
+        {"margin from the right", client, glyph, text, L::blGlyphRight, 3, 4, {41, 12}, {7, 14, 37, 26}},
+        {"margin, caption centred below", client, glyph, text, L::blGlyphTop, 3, -1, {22, 3}, {15, 23, 45, 35}},
+        {"margin, caption centred above", client, glyph, text, L::blGlyphBottom, 3, -1, {22, 21}, {15, 4, 45, 16}},
+        {"wider than the button: rounds toward zero", client, glyph, wide, L::blGlyphLeft, -1, 4, {-15, 12},
+         {5, 14, 76, 26}},
+        {"client away from the origin", {5, 7, 65, 47}, glyph, text, L::blGlyphLeft, -1, 4, {10, 19},
+         {30, 21, 60, 33}},
+    };
+    for (const auto& c : cases) {
+        TButtonContent got = LayoutButtonContent(c.client, c.glyph, c.text, c.layout, c.margin, c.spacing);
+        EXPECT_EQ(std::make_pair(got.glyph.x, got.glyph.y), std::make_pair(c.glyphAt.x, c.glyphAt.y)) << c.what;
+        EXPECT_EQ(std::make_tuple(got.caption.left, got.caption.top, got.caption.right, got.caption.bottom),
+                  std::make_tuple(c.caption.left, c.caption.top, c.caption.right, c.caption.bottom))
+            << c.what;
+    }
 }

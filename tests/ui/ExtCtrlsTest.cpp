@@ -52,3 +52,24 @@ TEST(Panel, BevelsAreDrawnInTheirThreeDColours) {
         delete panel;
     }
 }
+
+TEST(Bevel, ABoxsBottomLeftCornerBelongsToItsLeftEdge) {
+    TBevel bevel(nullptr);
+    bevel.SetBounds(0, 0, 10, 8);
+    DWORD* bits = nullptr;
+    BitmapHandle surface = CreateDib32(10, 8, &bits);
+    MemDcHandle dc(CreateCompatibleDC(nullptr));
+    {
+        SelectObjectScope sel(dc.get(), surface.get());
+        bevel.PaintTo(dc.get());
+    }
+    GdiFlush();
+    const auto at = [&](int x, int y) { return PixelToRgb(bits[y * 10 + x] & 0xFFFFFF); };
+    const COLORREF shadow = ColorToRGB(clBtnShadow), light = ColorToRGB(clBtnHighlight);
+    // Lowered: shadow top and left, highlight right and bottom.
+    const struct {
+        int x, y;
+        COLORREF color;
+    } pixels[] = {{0, 0, shadow}, {0, 7, shadow}, {5, 0, shadow}, {9, 0, light}, {9, 7, light}, {1, 7, light}};
+    for (const auto& p : pixels) EXPECT_EQ(at(p.x, p.y), p.color) << p.x << "," << p.y;
+}
