@@ -84,9 +84,13 @@ public:
     void Load();
     // Writes FileName, creating or overwriting it.
     void Save();
+    // Every string is read whole; one the shell's object cannot hand over whole is refused
+    // with the read error, and nothing changes.
     void LoadFromFile(const ui::String& name);
-    // What an existing shortcut file holds beyond these attributes (ID list, link
-    // information, extra data) is kept as far as the shell's shortcut object keeps it.
+    // Writes a new file beside `name`, reads it back and only then puts it in `name`'s place;
+    // any failure raises the write error and leaves `name` as it was. What an existing
+    // shortcut holds beyond these attributes (ID list, link information, extra data), and
+    // every string that did not change, is kept as far as the shell's object keeps it.
     void SaveToFile(const ui::String& name);
 
     // The current text of a message table entry.
@@ -94,10 +98,19 @@ public:
     // The "Shell Folders" path for `folder`; empty for sfNone or when the value is missing.
     static ui::String ShellFolderPath(TShellFolder folder);
 
-    // Longest string (in bytes) the shortcut object takes for paths, and for the description
-    // and arguments; longer ones are refused with the write error.
-    static constexpr size_t kMaxPathText = MAX_PATH - 1;
-    static constexpr size_t kMaxInfoText = INFOTIPSIZE - 1;
+    // In `name`'s folder: the new file a save writes first, and the name the old shortcut
+    // steps aside to where the system cannot rename over a file.
+    static ui::String NewFileName(const ui::String& name);
+    static ui::String AsideFileName(const ui::String& name);
+
+    // The file calls a save makes around the shell object's own write, program-wide.
+    // Only tests replace them, to fail one as a refusing folder or an older system would.
+    struct FileCalls {
+        HANDLE(WINAPI* createFile)(LPCSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE);
+        BOOL(WINAPI* moveFileEx)(LPCSTR, LPCSTR, DWORD);
+        BOOL(WINAPI* moveFile)(LPCSTR, LPCSTR);
+    };
+    static FileCalls& Files();
 
 private:
     ui::String fileName_;

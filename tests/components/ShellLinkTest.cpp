@@ -4,10 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <string>
 #include <thread>
 #include <tuple>
+#include <vector>
 
 #include "components/ShellLink.h"
 #include "support/Sandbox.h"
@@ -26,6 +28,125 @@ std::string ErrorOf(const std::function<void()>& action) try {
 } catch (const EVxShellLink& e) {
     return e.Message();
 }
+
+// Every name in a folder, sorted.
+std::vector<std::string> Listing(const std::string& folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA fd;
+    HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return names;
+    do {
+        const std::string name = fd.cFileName;
+        if (name != "." && name != "..") names.push_back(name);
+    } while (FindNextFileA(h, &fd));
+    FindClose(h);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// What a shortcut file holds, read and written through a shell object of the test's own
+// with buffers larger than any field.
+struct Fields {
+    std::string description, target, workingDir, arguments, iconFile;
+    int iconIndex = 0;
+    bool operator==(const Fields& o) const {
+        return std::tie(description, target, workingDir, arguments, iconFile, iconIndex) ==
+               std::tie(o.description, o.target, o.workingDir, o.arguments, o.iconFile, o.iconIndex);
+    }
+};
+
+std::wstring Wide(const std::string& name) {
+    std::wstring wide(name.size() + 1, L'\0');
+    wide.resize(MultiByteToWideChar(CP_ACP, 0, name.c_str(), -1, &wide[0], static_cast<int>(wide.size())) - 1);
+    return wide;
+}
+
+struct RawShortcut {
+    ui::ComScope com;
+    ui::ComPtr<IShellLinkA> link;
+    ui::ComPtr<IPersistFile> file;
+    RawShortcut() {
+        CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.putVoid());
+        if (link) link->QueryInterface(IID_IPersistFile, file.putVoid());
+    }
+};
+
+bool WriteRaw(const std::string& name, const Fields& f) {
+    RawShortcut raw;
+    if (!raw.file) return false;
+    raw.link->SetDescription(f.description.c_str());
+    raw.link->SetPath(f.target.c_str());
+    raw.link->SetWorkingDirectory(f.workingDir.c_str());
+    raw.link->SetArguments(f.arguments.c_str());
+    raw.link->SetIconLocation(f.iconFile.c_str(), f.iconIndex);
+    return SUCCEEDED(raw.file->Save(Wide(name).c_str(), TRUE));
+}
+
+Fields ReadRaw(const std::string& name) {
+    RawShortcut raw;
+    Fields f;
+    if (!raw.file || FAILED(raw.file->Load(Wide(name).c_str(), STGM_READ))) return f;
+    std::vector<char> buffer(1 << 16);
+    const auto ask = [&](const std::function<void(char*, int)>& get) {
+        std::fill(buffer.begin(), buffer.end(), '\0');
+        get(buffer.data(), static_cast<int>(buffer.size() - 1));
+        return std::string(buffer.data());
+    };
+    WIN32_FIND_DATAA fd;
+    f.description = ask([&](char* b, int n) { raw.link->GetDescription(b, n); });
+    f.target = ask([&](char* b, int n) { raw.link->GetPath(b, n, &fd, SLGP_UNCPRIORITY); });
+    f.workingDir = ask([&](char* b, int n) { raw.link->GetWorkingDirectory(b, n); });
+    f.arguments = ask([&](char* b, int n) { raw.link->GetArguments(b, n); });
+    f.iconFile = ask([&](char* b, int n) { raw.link->GetIconLocation(b, n, &f.iconIndex); });
+    return f;
+}
+
+Fields FieldsOf(const TVxShellLink& l) {
+    return {l.Description(), l.Target(), l.WorkingDir(), l.Arguments(), l.FileIcon().FileName(),
+            l.FileIcon().IconIndex()};
+}
+
+// Stand-ins for the file calls of a save: the file layer as a refusing folder, a full
+// volume or Windows 95/98 would answer. The renames are counted; the one numbered
+// g_failingRename fails.
+size_t g_failingRename = 0;
+std::vector<std::string> g_renames;
+
+HANDLE WINAPI RefusingFolder(LPCSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return INVALID_HANDLE_VALUE;
+}
+BOOL WINAPI FullVolumeRename(LPCSTR, LPCSTR, DWORD) {
+    SetLastError(ERROR_DISK_FULL);
+    return FALSE;
+}
+BOOL WINAPI NoReplacingRename(LPCSTR, LPCSTR, DWORD) {
+    SetLastError(ERROR_CALL_NOT_IMPLEMENTED);
+    return FALSE;
+}
+BOOL WINAPI CountedRename(LPCSTR from, LPCSTR to) {
+    g_renames.push_back(std::string(from) + " > " + to);
+    if (g_renames.size() == g_failingRename) {
+        SetLastError(ERROR_DISK_FULL);
+        return FALSE;
+    }
+    return MoveFileA(from, to);
+}
+
+// The system's file calls back in place when the scope ends, whatever a case replaced.
+class FileCallsScope {
+public:
+    FileCallsScope() {
+        g_renames.clear();
+        g_failingRename = 0;
+    }
+    ~FileCallsScope() { TVxShellLink::Files() = saved_; }
+    FileCallsScope(const FileCallsScope&) = delete;
+    FileCallsScope& operator=(const FileCallsScope&) = delete;
+
+private:
+    TVxShellLink::FileCalls saved_ = TVxShellLink::Files();
+};
 
 }  // namespace
 
@@ -98,6 +219,7 @@ TEST(ShellLinkFile, EveryAttributeRoundTripsWholeAndTheShowCommandIsWritten) {
         reader.LoadFromFile(writer.FileName());
         EXPECT_EQ(attributes(reader), attributes(writer));
     }
+    EXPECT_EQ(Listing(dir.Path()), (std::vector<std::string>{"round1.lnk", "round3.lnk", "round7.lnk"}));
 }
 
 TEST(ShellLinkFile, FailedStepsChangeNothingAndLeaveNoComBehind) {
@@ -161,41 +283,130 @@ TEST(ShellLinkFile, SaveOverAnExistingShortcutKeepsItsIdList) {
     link.FileIcon().SetFileName("");
     link.LoadFromFile(file);
     EXPECT_EQ(link.FileIcon().FileName(), kShell32);
+    // A file that is no shortcut is written over from the attributes alone, the empty target too.
+    const std::string bad = dir.WriteFile("bad.lnk", "no shortcut at all");
+    link.SaveToFile(bad);
+    EXPECT_EQ(ReadRaw(bad), FieldsOf(link));
+    EXPECT_EQ(Listing(dir.Path()), (std::vector<std::string>{"bad.lnk", "panel.lnk"}));
 }
 
-TEST(ShellLinkFile, ARefusedSaveLeavesTheFileAlone) {
-    TempDir dir;
-    const std::string base = dir.Path() + "\\", file = base + std::string(255 - base.size() - 4, 'n') + ".lnk";
-    TVxShellLink link(nullptr);
-    link.SetLangType(ltEnglish);
-    link.SetDescription("表ソ");
-    link.SaveToFile(file);
-    // Refused: text too long for the shortcut object, a file another program holds open
-    // without sharing, and names too long for a path (cut, they would name `file`).
-    const std::string before = ReadFileBytes(file), tooLong = "C:\\" + std::string(257, 'x');
-    ui::KernelHandle held;
-    const std::function<void(TVxShellLink&)> spoil[] = {
-        [&](TVxShellLink& l) { l.SetTarget(tooLong); },
-        [&](TVxShellLink& l) { l.SetWorkingDir(tooLong); },
-        [&](TVxShellLink& l) { l.FileIcon().SetFileName(tooLong); },
-        [](TVxShellLink& l) { l.SetDescription(std::string(1024, 'd')); },
-        [](TVxShellLink& l) { l.SetArguments(std::string(1024, 'a')); },
-        [&](TVxShellLink&) {
-            held.reset(CreateFileA(file.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-        },
-        [&](TVxShellLink& l) { l.SetFileName(file + "nnnnn"); },
+TEST(ShellLinkSave, LongFieldsSurviveAnIconChangeWhole) {
+    const auto repeat = [](const std::string& unit, int times) {
+        std::string text;
+        while (times-- > 0) text += unit;
+        return text;
     };
-    for (size_t i = 0; i < std::size(spoil); ++i) {
+    TempDir dir;
+    // 表 and ソ end in 0x5C, which is no separator there: the shortcut's folder and name, its
+    // target, working folder and icon file are named with them.
+    const std::string folder = dir.Path() + "\\表ソ", file = folder + "\\表.lnk";
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    Fields held;
+    held.description = repeat("長い説明表ソ", 250);                        // 1,500 characters
+    held.target = folder + "\\ソフト表.exe";
+    held.workingDir = "C:\\表\\ソ\\" + std::string(293, 'w');            // 300
+    held.arguments = repeat("表ソ a ", 400);                              // 2,000
+    held.iconFile = "C:\\表\\ソ.dll";
+    held.iconIndex = 2;
+    ASSERT_TRUE(WriteRaw(file, held));
+    ASSERT_EQ(ReadRaw(file), held);  // the shell's object keeps them whole
+    TVxShellLink link(nullptr);
+    link.SetFileName(file);
+    link.Load();
+    EXPECT_EQ(FieldsOf(link), held);
+    link.FileIcon().SetFileName("D:\\ソ\\表.icl");
+    link.FileIcon().SetIconIndex(9);
+    link.Save();
+    held.iconFile = link.FileIcon().FileName();
+    held.iconIndex = 9;
+    EXPECT_EQ(ReadRaw(file), held);
+    EXPECT_EQ(Listing(folder), std::vector<std::string>{"表.lnk"});
+    EXPECT_EQ(Listing(dir.Path()), std::vector<std::string>{"表ソ"});
+}
+
+TEST(ShellLinkSave, AFailedSaveLeavesTheShortcutByteForByteAndNothingBehind) {
+    // No full volume is made here. What it does to a save, a file the shell's object writes
+    // other than it was meant, is what the first cases bring about: their read-back differs.
+    // The other failures of the file layer around that write are the stand-ins' of
+    // TVxShellLink::Files, or real folders in the way.
+    ui::KernelHandle held;
+    const std::pair<const char*, std::function<void(TVxShellLink&, const std::string&)>> cases[] = {
+        {"a target the shell's object cannot hold",
+         [](TVxShellLink& l, const std::string&) { l.SetTarget("C:\\" + std::string(253, 't') + ".exe"); }},
+        {"a lead byte with no trail byte", [](TVxShellLink& l, const std::string&) { l.SetDescription("表ソ\x81"); }},
+        {"a folder in the new file's place",
+         [](TVxShellLink&, const std::string& f) { CreateDirectoryA(TVxShellLink::NewFileName(f).c_str(), nullptr); }},
+        {"a folder that refuses new files",
+         [](TVxShellLink&, const std::string&) { TVxShellLink::Files().createFile = RefusingFolder; }},
+        {"a shortcut another program holds open",
+         [&](TVxShellLink&, const std::string& f) {
+             held.reset(CreateFileA(f.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+         }},
+        {"a replacing rename that fails",
+         [](TVxShellLink&, const std::string&) { TVxShellLink::Files().moveFileEx = FullVolumeRename; }},
+        {"no replacing rename, and a folder where the shortcut would step aside",
+         [](TVxShellLink&, const std::string& f) {
+             TVxShellLink::Files().moveFileEx = NoReplacingRename;
+             CreateDirectoryA(TVxShellLink::AsideFileName(f).c_str(), nullptr);
+         }},
+        {"no replacing rename, and the new file cannot take the shortcut's place",
+         [](TVxShellLink&, const std::string&) {
+             TVxShellLink::Files().moveFileEx = NoReplacingRename;
+             TVxShellLink::Files().moveFile = CountedRename;
+             g_failingRename = 2;
+         }},
+        // Cut to a path, the name would name the shortcut.
+        {"a name beyond a path", [](TVxShellLink& l, const std::string& f) { l.SetFileName(f + "nnnnn"); }},
+    };
+    TempDir dir;
+    for (size_t i = 0; i < std::size(cases); ++i) {
+        const char* what = cases[i].first;
+        const std::string folder = dir.MakeDir("case" + std::to_string(i));
+        const std::string file = folder + "\\" + std::string(255 - folder.size() - 5, 'n') + ".lnk";
+        FileCallsScope calls;
+        TVxShellLink link(nullptr);
+        link.SetLangType(ltEnglish);
+        link.SetTarget(kShell32);
+        link.SetDescription("表ソ");
+        link.SaveToFile(file);
         link.SetFileName(file);
         link.Load();
-        spoil[i](link);
-        EXPECT_EQ(ErrorOf([&] { link.Save(); }), "Write error.") << i;
+        link.FileIcon().SetFileName(kShell32);  // the change the save is for
+        link.FileIcon().SetIconIndex(4);
+        const std::string before = ReadFileBytes(file);
+        cases[i].second(link, file);
+        const std::vector<std::string> names = Listing(folder);
+        EXPECT_EQ(ErrorOf([&] { link.Save(); }), "Write error.") << what;
         held.reset();
-        EXPECT_EQ(ReadFileBytes(file), before) << i;
+        EXPECT_EQ(ReadFileBytes(file), before) << what;
+        EXPECT_EQ(Listing(folder), names) << what;
     }
-    EXPECT_EQ(ErrorOf([&] { link.LoadFromFile(file + "nnnnn"); }), "Read error.");  // loading is refused too
-    // 258 bytes still fit: a file of that very name.
-    link.SaveToFile(file + "abc");
-    EXPECT_EQ(ErrorOf([&] { link.LoadFromFile(file + "abc"); }), "");
+}
+
+TEST(ShellLinkSave, WithoutAReplacingRenameTheShortcutStepsAsideForTheNewFile) {
+    TempDir dir;
+    FileCallsScope calls;
+    TVxShellLink::Files().moveFileEx = NoReplacingRename;
+    TVxShellLink::Files().moveFile = CountedRename;
+    const std::string file = dir / "s.lnk", newFile = TVxShellLink::NewFileName(file),
+                      aside = TVxShellLink::AsideFileName(file);
+    TVxShellLink link(nullptr);
+    link.SetLangType(ltEnglish);
+    link.SetTarget(kShell32);
+    link.SaveToFile(file);  // a new shortcut: renamed into place
+    link.FileIcon().SetFileName(kShell32);
+    link.FileIcon().SetIconIndex(4);
+    link.SaveToFile(file);
+    EXPECT_EQ(ReadRaw(file), FieldsOf(link));
+    g_failingRename = 5;  // the next save's second: the old shortcut comes back
+    link.FileIcon().SetIconIndex(5);
+    EXPECT_EQ(ErrorOf([&] { link.SaveToFile(file); }), "Write error.");
+    const std::vector<std::string> renames = {
+        newFile + " > " + file, file + " > " + aside, newFile + " > " + file,
+        file + " > " + aside,   newFile + " > " + file, aside + " > " + file,
+    };
+    EXPECT_EQ(g_renames, renames);
+    EXPECT_EQ(ReadRaw(file).iconIndex, 4);
+    EXPECT_EQ(Listing(dir.Path()), std::vector<std::string>{"s.lnk"});
 }
 
