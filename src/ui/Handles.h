@@ -98,6 +98,10 @@ struct DropTraits {
     static HDROP invalid() { return nullptr; }
     static void close(HDROP h) { DragFinish(h); }
 };
+struct ModuleTraits {
+    static HMODULE invalid() { return nullptr; }
+    static void close(HMODULE h) { FreeLibrary(h); }
+};
 struct ChangeNotificationTraits {
     static HANDLE invalid() { return INVALID_HANDLE_VALUE; }
     static void close(HANDLE h) { FindCloseChangeNotification(h); }
@@ -117,6 +121,8 @@ using MemDcHandle = UniqueHandle<HDC, MemDcTraits>;
 using GlobalHandle = UniqueHandle<HGLOBAL, HGlobalTraits>;
 using MenuHandle = UniqueHandle<HMENU, HMenuTraits>;
 using LocalHandle = UniqueHandle<HLOCAL, HLocalTraits>;
+// A module loaded with LoadLibraryA, freed once.
+using ModuleHandle = UniqueHandle<HMODULE, ModuleTraits>;
 // A dropped-files handle, finished when the drop has been read.
 using DropHandle = UniqueHandle<HDROP, DropTraits>;
 // A file-change notification handle (FindFirstChangeNotificationA's; invalid is -1).
@@ -296,6 +302,64 @@ struct IdListTraits {
     }
 };
 using IdListPtr = UniqueHandle<LPITEMIDLIST, IdListTraits>;
+
+// Memory from one shell allocator (IMalloc), given back to that same allocator exactly once.
+// The owner keeps a reference to the allocator; none given means the shell's own.
+// Lists the shell hands out (put()) belong to the shell's own allocator.
+template <class T>
+class MallocPtr {
+public:
+    MallocPtr() = default;
+    explicit MallocPtr(IMalloc* allocator, T* p = nullptr) : p_(p) {
+        if (allocator) {
+            allocator->AddRef();
+            allocator_.attach(allocator);
+        } else {
+            SHGetMalloc(allocator_.put());
+        }
+    }
+    ~MallocPtr() { reset(); }
+    MallocPtr(const MallocPtr&) = delete;
+    MallocPtr& operator=(const MallocPtr&) = delete;
+    MallocPtr(MallocPtr&& o) noexcept : allocator_(std::move(o.allocator_)), p_(o.p_) { o.p_ = nullptr; }
+    MallocPtr& operator=(MallocPtr&& o) noexcept {
+        if (this != &o) {
+            reset();
+            allocator_ = std::move(o.allocator_);
+            p_ = o.p_;
+            o.p_ = nullptr;
+        }
+        return *this;
+    }
+
+    T* get() const { return p_; }
+    explicit operator bool() const { return p_ != nullptr; }
+    IMalloc* Allocator() const { return allocator_.get(); }
+    T* release() {
+        T* p = p_;
+        p_ = nullptr;
+        return p;
+    }
+    // Takes over `p`, which must come from the same allocator.
+    void reset(T* p = nullptr) {
+        if (p_ && p_ != p) {
+            if (!allocator_) SHGetMalloc(allocator_.put());  // made empty or moved from: the shell's own
+            if (allocator_) allocator_->Free(p_);
+        }
+        p_ = p;
+    }
+    T** put() {
+        reset();
+        return &p_;
+    }
+
+private:
+    ComPtr<IMalloc> allocator_;
+    T* p_ = nullptr;
+};
+
+// An ID list together with the allocator that made it.
+using MallocIdList = MallocPtr<ITEMIDLIST>;
 
 // COM initialised for the calling thread for the life of the scope.
 class ComScope {

@@ -166,6 +166,34 @@ TEST(Owners, TaskMemoryAndIdListsGoBackToTheAllocatorOnceAndMovesFreeNothing) {
     ui::IdListPtr taken(handedOut);
     taken.reset();
     EXPECT_EQ(spy.Frees(handedOut), 1);
+
+    // Memory of a given allocator goes back to it; made without one, to the shell's own.
+    ui::ComPtr<IMalloc> task;
+    ASSERT_EQ(CoGetMalloc(1, task.put()), S_OK);
+    void* third = task->Alloc(8);
+    void* fourth = task->Alloc(8);
+    void* kept = task->Alloc(8);
+    LPITEMIDLIST shellList = nullptr;
+    spy.Forget();  // the new blocks may sit where freed ones were
+    {
+        ui::MallocPtr<void> c(task.get(), third), d(task.get(), fourth);
+        EXPECT_EQ(c.Allocator(), task.get());
+        ui::MallocPtr<void> moved(std::move(c));
+        EXPECT_FALSE(c);
+        d = std::move(moved);  // d's block goes, moved's comes over
+        EXPECT_EQ(std::make_pair(spy.Frees(fourth), spy.Frees(third)), std::make_pair(1, 0));
+        ui::MallocPtr<void> released(task.get(), kept);
+        EXPECT_EQ(released.release(), kept);
+        released.reset();
+        ui::MallocIdList fromShell;
+        ASSERT_EQ(SHGetSpecialFolderLocation(nullptr, CSIDL_STARTMENU, fromShell.put()), S_OK);
+        shellList = fromShell.get();
+        EXPECT_NE(ui::MallocIdList(nullptr).Allocator(), nullptr) << "none given: the shell's own";
+        spy.Forget();
+    }
+    EXPECT_EQ(std::make_pair(spy.Frees(third), spy.Frees(shellList)), std::make_pair(1, 1));
+    EXPECT_EQ(spy.Frees(kept), 0) << "released: the caller's";
+    task->Free(kept);
 }
 
 TEST(Owners, ARealChangeWatchIsClosedOnceAndAFailedOneIsNoHandle) {

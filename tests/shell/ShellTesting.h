@@ -1,0 +1,80 @@
+#pragma once
+// Test helpers for the shell module: an allocator that counts what it hands out, ID lists
+// written byte by byte, and the lists of real folders.
+#include <windows.h>
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+
+#include "shell/IdList.h"
+
+namespace shell_testing {
+
+// An IMalloc over the task allocator that knows every block it gave and still owns.
+class CountingMalloc : public IMalloc {
+public:
+    ULONG refs = 1;
+    std::map<void*, SIZE_T> live;  // block -> size asked for
+    int allocs = 0, frees = 0;
+
+    ~CountingMalloc() { EXPECT_TRUE(live.empty()) << live.size() << " blocks never given back"; }
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override {
+        *out = IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IMalloc) ? this : nullptr;
+        if (!*out) return E_NOINTERFACE;
+        AddRef();
+        return S_OK;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
+    ULONG STDMETHODCALLTYPE Release() override {
+        EXPECT_GT(refs, 0u) << "released more often than referenced";
+        return --refs;
+    }
+    void* STDMETHODCALLTYPE Alloc(SIZE_T size) override {
+        void* p = CoTaskMemAlloc(size);
+        if (p) {
+            live[p] = size;
+            ++allocs;
+        }
+        return p;
+    }
+    void* STDMETHODCALLTYPE Realloc(void*, SIZE_T) override {
+        ADD_FAILURE() << "not expected";
+        return nullptr;
+    }
+    void STDMETHODCALLTYPE Free(void* p) override {
+        if (!p) return;
+        EXPECT_EQ(live.erase(p), 1u) << "freed a block this allocator does not own";
+        ++frees;
+        CoTaskMemFree(p);
+    }
+    SIZE_T STDMETHODCALLTYPE GetSize(void* p) override { return live.count(p) ? live[p] : SIZE_T(-1); }
+    int STDMETHODCALLTYPE DidAlloc(void* p) override { return live.count(p) ? 1 : 0; }
+    void STDMETHODCALLTYPE HeapMinimize() override {}
+};
+
+inline LPCITEMIDLIST AsList(const std::string& bytes) { return reinterpret_cast<LPCITEMIDLIST>(bytes.data()); }
+
+// The bytes of a list, terminator included; "" for none.
+inline std::string BytesOf(LPCITEMIDLIST list) {
+    return list ? std::string(reinterpret_cast<const char*>(list), shell::IdListSize(list)) : std::string();
+}
+
+// One item: its 16-bit count, then `content`.
+inline std::string Item(const std::string& content) {
+    const size_t cb = content.size() + 2;
+    return std::string{static_cast<char>(cb & 0xFF), static_cast<char>(cb >> 8)} + content;
+}
+inline std::string Terminated(const std::string& items) { return items + std::string(2, '\0'); }
+
+// The absolute ID list of an existing path; fails the test when the shell cannot parse it.
+inline shell::IdList ListOf(const std::string& path) {
+    shell::IdList list;
+    EXPECT_EQ(shell::ParsePath(path, list), S_OK) << path;
+    return list;
+}
+
+}  // namespace shell_testing
