@@ -362,6 +362,16 @@ TEST(SystemImageList, OnWindowsNTTheShellOverlaysAreAddedOnceToBothLists) {
     EXPECT_EQ(IsWindowsNT(), OsVersion().dwPlatformId == VER_PLATFORM_WIN32_NT);
     EXPECT_EQ(OsVersion().dwOSVersionInfoSize, 148u);
     EXPECT_GE(ComCtlVersion(), 0x40047u) << "the platform's common controls are newer than 4.71";
+    // The variants run as Windows NT 4 (registered) and Windows 98 (not).
+    const std::string personality = getenv("VEMLORA_WINVER") ? getenv("VEMLORA_WINVER") : "";
+    if (personality == "nt40") {
+        EXPECT_EQ(std::make_pair(OsVersion().dwMajorVersion, OsVersion().dwBuildNumber & 0xFFFF),
+                  std::make_pair(DWORD(4), DWORD(1381)));
+        EXPECT_TRUE(applies);
+    }
+    if (personality == "win98") {
+        EXPECT_FALSE(applies);
+    }
     const int small = ImageCount(SHGFI_SMALLICON), large = ImageCount(SHGFI_LARGEICON);
     HIMAGELIST smallList = SystemImageList(0), largeList = SystemImageList(1);
     ASSERT_NE(smallList, nullptr);
