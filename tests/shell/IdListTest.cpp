@@ -268,22 +268,28 @@ TEST(ShellIdLists, APathThatDoesNotFitIsEmptyNeverCut) {
 
     // Longer than MAX_PATH even in characters: the shell parses no such path, so the list is
     // joined from items of the same names made in a short folder.
-    const std::wstring base = L"\\\\?\\" + std::wstring(dir.Path().begin(), dir.Path().end());
-    std::wstring longPath = base;
+    struct LongChain {  // removed also when an assertion ends the test early
+        std::wstring path;
+        int depth = 0;
+        ~LongChain() {
+            for (; depth > 0; --depth) {
+                RemoveDirectoryW(path.c_str());
+                path.resize(path.rfind(L'\\'));
+            }
+        }
+    } chain;
+    chain.path = L"\\\\?\\" + std::wstring(dir.Path().begin(), dir.Path().end());
     IdList list = ListOf(dir.Path());
     for (int i = 0; i < 4; ++i) {
         const std::string name(70, static_cast<char>('a' + i));
-        longPath += L"\\" + std::wstring(name.begin(), name.end());
-        ASSERT_TRUE(CreateDirectoryW(longPath.c_str(), nullptr));
+        chain.path += L"\\" + std::wstring(name.begin(), name.end());
+        ASSERT_TRUE(CreateDirectoryW(chain.path.c_str(), nullptr));
+        ++chain.depth;
         const IdList named = ListOf(dir.MakeDir("names\\" + name));
         list = ConcatIdLists(nullptr, list.get(), TPTIdListArray(named.get()).Item(IdListCount(named.get()) - 1));
     }
     EXPECT_EQ(GetDisplayName(nullptr, list.get(), dnForParsing).substr(0, dir.Path().size()), dir.Path());
     EXPECT_EQ(PathFromIdList(list.get()), "");
-    for (int i = 0; i < 4; ++i) {
-        RemoveDirectoryW(longPath.c_str());
-        longPath.resize(longPath.size() - 71);
-    }
 
     // Parsing takes at most MAX_PATH - 1 characters and gives nothing for more.
     IdList parsed = ListOf(dir.Path());
