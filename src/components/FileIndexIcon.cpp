@@ -45,13 +45,14 @@ void TFileIndexIcon::SetFileName(const ui::String& value) {
 
 void TFileIndexIcon::ReloadFile() {
     SetHandle(nullptr);
+    firstIconPending_ = false;
     numberOfIcons_ = -1;
     if (!IconSourceLoadable(fileName_)) return;
     int n = IconSourceCount(fileName_);
     if (n <= 0) return;
     numberOfIcons_ = n;
     iconIndex_ = 0;
-    LoadCurrentIcon();
+    firstIconPending_ = true;
 }
 
 void TFileIndexIcon::SetIconIndex(int value) {
@@ -63,7 +64,14 @@ void TFileIndexIcon::SetIconIndex(int value) {
     LoadCurrentIcon();
 }
 
-void TFileIndexIcon::LoadCurrentIcon() { SetHandle(IconSourceExtract(fileName_, iconIndex_)); }
+void TFileIndexIcon::LoadCurrentIcon() {
+    firstIconPending_ = false;
+    SetHandle(IconSourceExtract(fileName_, iconIndex_));
+}
+
+void TFileIndexIcon::MakePendingImage() const {
+    if (firstIconPending_) const_cast<TFileIndexIcon*>(this)->LoadCurrentIcon();
+}
 
 std::unique_ptr<ui::TGraphic> TFileIndexIcon::Clone() const {
     auto copy = std::make_unique<TFileIndexIcon>();

@@ -45,7 +45,13 @@ public:
 
     std::unique_ptr<ui::TGraphic> Clone() const override;
 
+protected:
+    void MakePendingImage() const override;
+
 private:
+    // A new file's first icon is extracted when it is first looked at: the usual next step,
+    // setting IconIndex, replaces it unseen, and each extraction costs a read of the file.
+    mutable bool firstIconPending_ = false;
     ui::String fileName_;
     int iconIndex_ = -1;
     int numberOfIcons_ = -1;

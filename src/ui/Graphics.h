@@ -183,17 +183,18 @@ private:
 class TIcon : public TGraphic {
 public:
     TIcon() = default;
-    TIcon(const TIcon& other) : image_(other.image_) {}
+    TIcon(const TIcon& other) : image_(other.Image()) {}
     TIcon& operator=(const TIcon& other) {
-        image_ = other.image_;
+        image_ = other.Image();
         return *this;
     }
+    virtual ~TIcon() = default;
 
-    HICON Handle() const { return image_ ? image_->Handle() : nullptr; }
+    HICON Handle() const { return Image() ? image_->Handle() : nullptr; }
     // Takes ownership of `icon` (null empties the icon).
     void SetHandle(HICON icon);
     // Shares the other icon's image.
-    void Assign(const TIcon& other) { image_ = other.image_; }
+    void Assign(const TIcon& other) { image_ = other.Image(); }
     // How many icons share this image (0 when empty).
     long ShareCount() const { return image_ ? image_.use_count() : 0; }
 
@@ -203,7 +204,15 @@ public:
     void Draw(TCanvas& canvas, int x, int y) const override;
     std::unique_ptr<TGraphic> Clone() const override { return std::make_unique<TIcon>(*this); }
 
+protected:
+    // An icon may make its image only when someone first looks at it.
+    virtual void MakePendingImage() const {}
+
 private:
+    const std::shared_ptr<TIconImage>& Image() const {
+        MakePendingImage();
+        return image_;
+    }
     std::shared_ptr<TIconImage> image_;
 };
 

@@ -169,7 +169,9 @@ TEST(ShTreeData, UserInterfaceObjectsComeFromTheParentOrForTheTopNodeFromItsSpli
         ui::ComPtr<IUnknown> object;
         const HRESULT hr = c.data->GetUIObject(c.iid, object);
         EXPECT_EQ(SUCCEEDED(hr) && object, c.given) << c.node << " " << std::hex << hr;
-        if (!c.given) EXPECT_FALSE(object) << c.node;
+        if (!c.given) {
+            EXPECT_FALSE(object) << c.node;
+        }
     }
     ui::ComPtr<IContextMenu> menu;
     ASSERT_EQ(file->GetUIObject(IID_IContextMenu, menu), S_OK);
