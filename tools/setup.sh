@@ -4,7 +4,7 @@
 set -euo pipefail
 . "$(dirname "$0")/env.sh"
 
-packages=(mingw-w64 g++-mingw-w64-x86-64-posix cmake ninja-build make wine wine64 xvfb xauth
+packages=(mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-win32 cmake ninja-build make wine wine64 xvfb xauth
           fonts-ipafont-gothic googletest imagemagick xdotool locales)
 missing=()
 for p in "${packages[@]}"; do

@@ -123,6 +123,7 @@ TEST(MainWindow, StartUpSelectionPersonalityAndColourDepth) {
         {"win95", {"Windows 95", "NO", "Your OS is Windows 95 4.0 Build 950"}},
         {"win98", {"Windows 98", "YES", "Your OS is Windows 98 4.10 Build 2222"}},
         {"nt40", {"Windows NT", "YES", "Your OS is Windows NT 4.0 Build 1381"}},
+        {"win10", {"Windows NT", "YES", "Your OS is Windows NT 6.2 Build 9200"}},
         {"", {"Windows NT", "YES", "Your OS is Windows NT 6.1 Build 7601"}},
     };
     const app::TOsProbe probe = app::ProbeOperatingSystem();
