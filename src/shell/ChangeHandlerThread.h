@@ -1,53 +1,58 @@
 #pragma once
-// The worker that watches file-system change handles for the shell tree. It waits on all of
-// them and its wake event in one kernel wait, posts the tree's window a message (the slot
-// number as wParam) for each change, and re-arms the handle. Commands reach it one at a
-// time: the owner writes the command fields, sets the wake event and waits for the done
-// event; the two events order every access to those fields, so no other lock is needed.
+// The worker that waits on file-system change notifications and tells one window about each
+// change by posting it a message. It never touches the window otherwise.
 #include <windows.h>
-
-#include <memory>
 
 #include "ui/Thread.h"
 #include "ui/Types.h"
 
 namespace shell {
 
-// The message posted to the window for a change: WM_USER + 101.
-constexpr UINT kChangeMessage = WM_USER + 101;
+// The message the shell tree asks for.
+constexpr UINT WM_CHANGENOTIFY = WM_USER + 101;
 
 class TChangeHandlerThread : public ui::TThread {
 public:
-    // 63 handles and the wake event fill the 64 objects one wait can take.
-    static constexpr int kSlotCount = 63;
-    static constexpr DWORD kCommandTimeout = 2000;
-    static constexpr DWORD kEndTimeout = 30000;
+    // 63 watches and the wake event fill the 64 objects one wait can take.
+    static const int SlotCount = 63;
+    static const DWORD CommandWait = 2000;
+    static const DWORD EndWait = 30000;
 
-    // Starts the thread at once.
-    TChangeHandlerThread(HWND window, UINT message);
+    // Starts the thread; every change seen in slot N posts (message, N, 0) to `window`
+    // (nothing when `window` is null). `endWait` is how long destruction waits for the end.
+    TChangeHandlerThread(HWND window, UINT message, DWORD endWait = EndWait);
+    // Ends the thread through the terminate command and closes every watch. A thread that
+    // does not end in time is left to free what it uses itself when it ends.
     ~TChangeHandlerThread() override;
 
-    // Watches `path`; false for an empty or unwatchable path, when every slot is taken, or
-    // when the thread does not answer in time. `slot` receives the slot on success.
+    // Watches `path` (FindFirstChangeNotificationA's filter and subtree flag). False for an
+    // empty or unwatchable path, when all slots are used, and when the thread does not answer
+    // in time; on success `slot` (when given) gets the watch's slot.
     bool AddWatch(const ui::String& path, DWORD filter, bool watchSubtree, int* slot = nullptr);
-    // Stops the watch in `slot`; false when the thread does not answer in time.
+    // Stops the watch in `slot`; false when it was not answered in time.
     bool RemoveWatch(int slot);
-    void ClearWatches();
+    // Stops every watch; false when it was not answered in time.
+    bool ClearWatches();
 
-    // The window told of changes; a re-created window takes the old one's place.
     HWND Window() const;
-    void SetWindow(HWND window);
+    UINT Message() const;
 
 protected:
     void Execute() override;
+    void TerminatedSet() override;
 
 private:
-    struct TState;
-    enum TCommand : BYTE { cmAdd = 0, cmRemove = 1, cmRemoveAll = 2, cmTerminate = 3 };
-    bool RunCommand(TCommand command);
+    struct Shared;
+    // Waits for a late answer first if the last command had none; false while it is missing.
+    bool Ready();
+    // Hands the body a command and waits for its answer.
+    bool Send(unsigned char command);
 
-    // Shared with the worker. Left alive (not freed) if the worker does not end in time.
-    TState* state_;
+    // What the body uses lives apart from the object, so that a body left running alone
+    // never reaches freed memory; the last of the two to let go frees it.
+    Shared* shared_;
+    DWORD endWait_;
+    bool unanswered_ = false;  // the last command timed out
 };
 
 }  // namespace shell

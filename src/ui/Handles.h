@@ -127,6 +127,8 @@ using ModuleHandle = UniqueHandle<HMODULE, ModuleTraits>;
 using DropHandle = UniqueHandle<HDROP, DropTraits>;
 // A file-change notification handle (FindFirstChangeNotificationA's; invalid is -1).
 using ChangeNotificationHandle = UniqueHandle<HANDLE, ChangeNotificationTraits>;
+// An event (CreateEventA's; invalid is null).
+using EventHandle = UniqueHandle<HANDLE, KernelTraits>;
 
 // A window's device context, released to its window.
 class WindowDC {

@@ -224,6 +224,23 @@ TEST(Owners, ARealChangeWatchIsClosedOnceAndAFailedOneIsNoHandle) {
     EXPECT_LE(distinct.size(), 2u);
 }
 
+TEST(Owners, AnEventIsClosedOnceByTheOwnerThatHoldsItLast) {
+    HANDLE h = CreateEventA(nullptr, FALSE, FALSE, nullptr);
+    ASSERT_NE(h, nullptr);
+    {
+        ui::EventHandle kept;
+        {
+            ui::EventHandle first(h);
+            kept = std::move(first);
+        }
+        EXPECT_TRUE(HandleIsOpen(h)) << "the moved-from owner closes nothing";
+        SetEvent(kept.get());
+        EXPECT_EQ(WaitForSingleObject(kept.get(), 0), WAIT_OBJECT_0);
+    }
+    EXPECT_FALSE(HandleIsOpen(h));
+    EXPECT_FALSE(ui::EventHandle()) << "null is no event";
+}
+
 TEST(Owners, ADropIsFinishedWithItsOwnerOnly) {
     HGLOBAL finished = MakeDrop({"C:\\a.ico"}, POINT{1, 2});
     HGLOBAL kept = MakeDrop({"C:\\b.ico"}, POINT{1, 2});
