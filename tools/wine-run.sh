@@ -7,7 +7,15 @@ exe=$1; shift
 if [ -n "${VEMLORA_WINVER:-}" ]; then
   base=$(basename "$exe" .exe)-$VEMLORA_WINVER.exe
   cp -f "$exe" "$(dirname "$exe")/$base"
-  wine reg add "HKCU\\Software\\Wine\\AppDefaults\\$base" /v Version /d "$VEMLORA_WINVER" /f >/dev/null 2>&1
+  key="HKCU\\Software\\Wine\\AppDefaults\\$base"
+  # The version is read when the process starts: make sure the value is there before it does,
+  # since a run without it would silently test the default Windows.
+  for try in 1 2 3 4 5; do
+    wine reg add "$key" /v Version /d "$VEMLORA_WINVER" /f </dev/null >/dev/null 2>&1
+    wine reg query "$key" /v Version </dev/null 2>/dev/null | tr -d '\r' | grep -qw "$VEMLORA_WINVER" && break
+    [ "$try" = 5 ] && { echo "wine-run: could not set $key Version to $VEMLORA_WINVER" >&2; exit 1; }
+    sleep 1
+  done
   exe=$(dirname "$exe")/$base
 fi
 if [ -n "${VEMLORA_DEPTH:-}" ]; then
