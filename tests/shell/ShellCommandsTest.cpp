@@ -305,7 +305,9 @@ TEST(ShellRename, ANewNameIsTakenOrRefusedWithTheFileAsItWas) {
         IdList renamed;
         const HRESULT hr = RenameItem(item.folder.get(), nullptr, item.item.get(), c.newName, renamed);
         EXPECT_EQ(SUCCEEDED(hr), c.renamed) << c.newName << " " << std::hex << hr;
-        if (c.newName.size() >= MAX_PATH) EXPECT_EQ(hr, HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE));
+        if (c.newName.size() >= MAX_PATH) {
+            EXPECT_EQ(hr, HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE));
+        }
         EXPECT_EQ(FileExistsA(old), !c.renamed) << c.newName;
         EXPECT_EQ(testing_support::ReadFileBytes(taken), "t");
         if (c.renamed) {
