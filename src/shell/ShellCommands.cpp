@@ -60,7 +60,8 @@ ui::String CommandString(IContextMenu* menu, UINT offset, UINT type) {
     char buffer[kVerbBufferChars + 1];
     memset(buffer, 0, sizeof buffer);
     if (FAILED(menu->GetCommandString(offset, type, nullptr, buffer, kVerbBufferChars))) return {};
-    const size_t length = strnlen(buffer, kVerbBufferChars);
+    const void* end = memchr(buffer, 0, kVerbBufferChars);
+    const size_t length = end ? static_cast<const char*>(end) - buffer : kVerbBufferChars;
     if (length >= kVerbBufferChars - 1) return {};
     return ui::String(buffer, length);
 }

@@ -111,6 +111,33 @@ HWND TPTShellDropHost::GetAncestorWindow(HWND wnd) {
     return wnd;
 }
 
+// ---- registration ----
+
+HRESULT TPTDropTargetRegistration::Register(TPTShellDropHost* host) {
+    Revoke();
+    if (!host) return E_INVALIDARG;
+    HWND wnd = host->DropWindow();
+    auto* target = new TDropTarget_shtv(host);
+    const HRESULT hr = RegisterDragDrop(wnd, target);
+    if (FAILED(hr)) {
+        target->Detach();
+        target->Release();
+        return hr;
+    }
+    wnd_ = wnd;
+    target_ = target;
+    return hr;
+}
+
+void TPTDropTargetRegistration::Revoke() {
+    if (!target_) return;
+    RevokeDragDrop(wnd_);
+    target_->Detach();  // OLE may hold it a little longer; the host is gone for it
+    target_->Release();
+    target_ = nullptr;
+    wnd_ = nullptr;
+}
+
 // ---- helpers ----
 
 DWORD DataObjectAllowedEffects(IDataObject* data) {

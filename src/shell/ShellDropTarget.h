@@ -82,6 +82,27 @@ private:
     DWORD allowed_ = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
 };
 
+// The tree window's registration for drops: a drop target serving `host`, registered for its
+// window, revoked and cut off from the host when the registration ends.
+class TPTDropTargetRegistration {
+public:
+    TPTDropTargetRegistration() = default;
+    ~TPTDropTargetRegistration() { Revoke(); }
+    TPTDropTargetRegistration(const TPTDropTargetRegistration&) = delete;
+    TPTDropTargetRegistration& operator=(const TPTDropTargetRegistration&) = delete;
+
+    // Registers a new target for host->DropWindow() (an earlier one is revoked first);
+    // answers RegisterDragDrop's result, and keeps nothing when it failed.
+    HRESULT Register(TPTShellDropHost* host);
+    void Revoke();
+    bool Registered() const { return target_ != nullptr; }
+    TDropTarget_shtv* Target() const { return target_; }
+
+private:
+    HWND wnd_ = nullptr;
+    TDropTarget_shtv* target_ = nullptr;  // one reference held
+};
+
 // What every item of a "Shell IDList Array" in `data` lets a drop do; all three when the data
 // holds no such array.
 DWORD DataObjectAllowedEffects(IDataObject* data);

@@ -371,4 +371,32 @@ TEST(ShellDropTarget, TheDraggedDataIsKeptFromEnterToLeaveOrDrop) {
     EXPECT_TRUE(tree.highlights.empty());
 }
 
+TEST(ShellDropTarget, TheRegistrationHoldsTheWindowForDropsUntilItEnds) {
+    FakeTree tree;
+    ui::ComPtr<IDropTarget> kept;
+    {
+        TPTDropTargetRegistration registration;
+        ASSERT_EQ(registration.Register(&tree), S_OK);
+        ASSERT_TRUE(registration.Registered());
+        registration.Target()->AddRef();
+        kept.attach(registration.Target());
+        ui::ComPtr<IDropTarget> other = MakeComObject<TDropTarget_shtv, IDropTarget>(&tree);
+        EXPECT_EQ(RegisterDragDrop(tree.DropWindow(), other.get()), DRAGDROP_E_ALREADYREGISTERED);
+        EXPECT_EQ(registration.Register(&tree), S_OK);  // again: the first one is revoked
+        EXPECT_NE(static_cast<IDropTarget*>(registration.Target()), kept.get());
+    }
+    EXPECT_EQ(RevokeDragDrop(tree.DropWindow()), DRAGDROP_E_NOTREGISTERED);
+    // The first target, still held here, asks the tree nothing any more.
+    DWORD effect = kAll;
+    ui::ComPtr<IDataObject> data = MakeComObject<TDataObject_shtv, IDataObject>(
+        nullptr, std::vector<LPCITEMIDLIST>{}, std::vector<ui::String>{});
+    EXPECT_EQ(kept->DragEnter(data.get(), MK_LBUTTON, kOnNode, &effect), S_OK);
+    EXPECT_EQ(effect, kDropEffectScroll);
+    kept->DragLeave();
+    EXPECT_TRUE(tree.highlights.empty());
+    TPTDropTargetRegistration refused;
+    EXPECT_EQ(refused.Register(nullptr), E_INVALIDARG);
+    EXPECT_FALSE(refused.Registered());
+}
+
 }  // namespace
