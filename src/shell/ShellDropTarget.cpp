@@ -292,22 +292,15 @@ void TDropTarget_shtv::AutoScroll(POINTL point) {
     if (!wnd || !GetClientRect(wnd, &client)) return;
     POINT p = {point.x, point.y};
     ScreenToClient(wnd, &p);
-    bool scrolled = false;
-    if (p.y < client.top + kAutoScrollVerticalMargin) {
-        host_->ScrollLine(SB_VERT, SB_LINEUP);
-        scrolled = true;
-    } else if (p.y > client.bottom - kAutoScrollVerticalMargin) {
-        host_->ScrollLine(SB_VERT, SB_LINEDOWN);
-        scrolled = true;
-    }
-    if (p.x < client.left + kAutoScrollHorizontalMargin) {
-        host_->ScrollLine(SB_HORZ, SB_LINELEFT);
-        scrolled = true;
-    } else if (p.x > client.right - kAutoScrollHorizontalMargin) {
-        host_->ScrollLine(SB_HORZ, SB_LINERIGHT);
-        scrolled = true;
-    }
-    if (scrolled) lastScroll_ = now;
+    const int vertical = p.y < client.top + kAutoScrollVerticalMargin       ? SB_LINEUP
+                         : p.y > client.bottom - kAutoScrollVerticalMargin ? SB_LINEDOWN
+                                                                           : -1;
+    const int horizontal = p.x < client.left + kAutoScrollHorizontalMargin       ? SB_LINELEFT
+                           : p.x > client.right - kAutoScrollHorizontalMargin ? SB_LINERIGHT
+                                                                              : -1;
+    if (vertical >= 0) host_->ScrollLine(SB_VERT, vertical);
+    if (horizontal >= 0) host_->ScrollLine(SB_HORZ, horizontal);
+    if (vertical >= 0 || horizontal >= 0) lastScroll_ = now;
 }
 
 HRESULT TDropTarget_shtv::DragEnter(IDataObject* data, DWORD keyState, POINTL point, DWORD* effect) {
