@@ -100,7 +100,7 @@ struct Node {
 class FakeTree : public TPTShellDropHost {
 public:
     FakeTree() {
-        wnd_ = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 100, 100, 200, 200, nullptr, nullptr, nullptr,
+        wnd_ = CreateWindowExA(0, "EDIT", "", WS_POPUP | WS_VISIBLE, 100, 100, 200, 200, nullptr, nullptr, nullptr,
                                nullptr);
     }
     ~FakeTree() override { DestroyWindow(wnd_); }
@@ -146,6 +146,15 @@ ui::ComPtr<IDataObject> DataOfItem(const std::string& path) {
     EXPECT_EQ(SplitIdList(absolute.get(), parent, parentList, item), S_OK);
     return MakeItemDataObject(parent.get(), parentList.get(), item.get());
 }
+
+struct RealItemOf {
+    explicit RealItemOf(const std::string& path) : absolute(ListOf(path)) {
+        EXPECT_EQ(SplitIdList(absolute.get(), folder, parentList, item), S_OK) << path;
+    }
+    IdList absolute;
+    ui::ComPtr<IShellFolder> folder;
+    IdList parentList, item;
+};
 
 const POINTL kOnNode = {200, 150}, kOnEmptySpace = {200, 250};
 const DWORD kAll = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
@@ -397,6 +406,30 @@ TEST(ShellDropTarget, TheRegistrationHoldsTheWindowForDropsUntilItEnds) {
     TPTDropTargetRegistration refused;
     EXPECT_EQ(refused.Register(nullptr), E_INVALIDARG);
     EXPECT_FALSE(refused.Registered());
+}
+
+TEST(ShellDrag, AnItemDraggedOntoAFolderNodeOfARegisteredTreeLandsThere) {
+    TempDir dir;
+    const std::string source = dir.WriteFile("from\\表ソ.txt", "x");
+    Node folder{dir.MakeDir("to")};
+    FakeTree tree;
+    tree.node = &folder;
+    TPTDropTargetRegistration registration;
+    ASSERT_EQ(registration.Register(&tree), S_OK);
+    SetCursorPos(200, 150);
+    testing_support::PumpMessages();
+    RealItemOf item(source);
+    // The button goes down, and comes up again once the drag is under way.
+    mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
+    const UINT_PTR timer = SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR, DWORD) {
+        mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+    });
+    const DWORD effect = DragShellItem(item.folder.get(), item.parentList.get(), item.item.get(), MK_LBUTTON);
+    KillTimer(nullptr, timer);
+    EXPECT_FALSE(tree.highlights.empty());
+    EXPECT_EQ(effect, DWORD(DROPEFFECT_MOVE));
+    EXPECT_TRUE(FileExistsA(folder.path + "\\表ソ.txt"));
+    EXPECT_FALSE(FileExistsA(source));
 }
 
 }  // namespace
