@@ -1,5 +1,6 @@
 #include "ui/TreeView.h"
 
+#include <cstring>
 #include <exception>
 
 namespace ui {
@@ -170,6 +171,7 @@ int TTreeNode::Level() const {
 }
 
 bool TTreeNode::Expanded() const { return State(TVIS_EXPANDED) & TVIS_EXPANDED; }
+bool TTreeNode::ExpandedOnce() const { return State(TVIS_EXPANDEDONCE) & TVIS_EXPANDEDONCE; }
 
 void TTreeNode::Expand(bool recurse) {
     if (!Expanded() && tree_->CanExpand(this)) {
@@ -205,7 +207,9 @@ void TTreeNode::SetFocused(bool value) { SetState(value ? kItemFocused : 0, kIte
 RECT TTreeNode::DisplayRect(bool textOnly) const {
     RECT r = {};
     if (!item_) return r;
-    *reinterpret_cast<HTREEITEM*>(&r) = item_;
+    // The message takes the item in the rectangle's first bytes.
+    HTREEITEM item = item_;
+    memcpy(&r, &item, sizeof item);
     if (!SendMessageA(tree_->Handle(), TVM_GETITEMRECT, textOnly, reinterpret_cast<LPARAM>(&r))) r = RECT{};
     return r;
 }
@@ -242,6 +246,7 @@ TTreeNode* TTreeNodes::AddChild(TTreeNode* parent, const String& text) {
 
 TTreeNode* TTreeNodes::AddChildObject(TTreeNode* parent, const String& text, void* data) {
     auto* node = new TTreeNode(tree_);
+    if (tree_->lazyImages_) node->imageIndex_ = node->selectedIndex_ = -1;
     node->text_ = text;
     node->data_ = data;
     try {
@@ -400,7 +405,12 @@ bool TTreeView::IsEditing() const {
 }
 
 void TTreeView::EndEditing(bool cancel) {
-    if (IsEditing()) SendMessageA(Handle(), TVM_ENDEDITLABELNOW, cancel, 0);
+    if (!IsEditing()) return;
+    // Some controls (Wine's) report a cancelled edit as a cancel and then as a commit.
+    const bool was = cancellingEdit_;
+    cancellingEdit_ = cancel;
+    SendMessageA(Handle(), TVM_ENDEDITLABELNOW, cancel, 0);
+    cancellingEdit_ = was;
 }
 
 TTreeNode* TTreeView::Selected() const {
@@ -534,14 +544,10 @@ bool TTreeView::NotifyTree(NMHDR* header, LRESULT& result) {
             auto* info = reinterpret_cast<NMTVDISPINFOA*>(header);
             TTreeNode* n = node(info->item);
             if (!n) return true;
-            if (info->item.mask & TVIF_IMAGE) {
-                GetImageIndex(n);
-                info->item.iImage = n->imageIndex_;
-            }
-            if (info->item.mask & TVIF_SELECTEDIMAGE) {
-                GetSelectedIndex(n);
-                info->item.iSelectedImage = n->selectedIndex_;
-            }
+            // Stored without a new paint: the tree draws what it is told now.
+            if (info->item.mask & TVIF_IMAGE) info->item.iImage = n->imageIndex_ = GetImageIndex(n);
+            if (info->item.mask & TVIF_SELECTEDIMAGE)
+                info->item.iSelectedImage = n->selectedIndex_ = GetSelectedIndex(n);
             if ((info->item.mask & TVIF_TEXT) && info->item.pszText && info->item.cchTextMax > 0)
                 lstrcpynA(info->item.pszText, n->text_.c_str(), info->item.cchTextMax);
             return true;
@@ -583,7 +589,7 @@ bool TTreeView::NotifyTree(NMHDR* header, LRESULT& result) {
         case TVN_ENDLABELEDITA: {
             auto* info = reinterpret_cast<NMTVDISPINFOA*>(header);
             result = FALSE;
-            if (!info->item.pszText) return true;  // cancelled
+            if (!info->item.pszText || cancellingEdit_) return true;  // cancelled
             String text = info->item.pszText;
             Edited(node(info->item), text);
             return true;

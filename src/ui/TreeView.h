@@ -61,6 +61,8 @@ public:
     int Level() const;
 
     bool Expanded() const;
+    // The node has been expanded at least once.
+    bool ExpandedOnce() const;
     void SetExpanded(bool value) { value ? Expand(false) : Collapse(false); }
     // Through the view's expanding and expanded steps, as if the user had pressed the button.
     void Expand(bool recurse);
@@ -230,11 +232,12 @@ protected:
     virtual void Clicked() { Click(); }
 
     // Lazy images: with SetLazyImages(true) (before nodes exist), every node's images are asked
-    // for when the tree draws it; these steps may compute and store them first.
+    // for when the tree draws it, and new nodes start with the indexes -1 (not known yet).
+    // What these steps answer is stored in the node and drawn.
     bool LazyImages() const { return lazyImages_; }
     void SetLazyImages(bool v) { lazyImages_ = v; }
-    virtual void GetImageIndex(TTreeNode* node) { (void)node; }
-    virtual void GetSelectedIndex(TTreeNode* node) { (void)node; }
+    virtual int GetImageIndex(TTreeNode* node) { return node->ImageIndex(); }
+    virtual int GetSelectedIndex(TTreeNode* node) { return node->SelectedIndex(); }
 
     // Reflected notifications the view itself does not handle (custom draw, drags, clicks).
     virtual bool Notify(NMHDR* header, LRESULT& result) {
@@ -278,6 +281,7 @@ private:
     bool lazyImages_ = false;
     int manualExpand_ = 0;   // an Expand/Collapse of a node runs its steps itself
     bool dragBegun_ = false; // the native button loop ended in a drag
+    bool cancellingEdit_ = false;  // EndEditing cancels: no commit counts
     DWORD extraStyle_ = 0;   // SetStyleFlag's flags that are on
     DWORD managedStyle_ = 0; // every flag SetStyleFlag was given
 };
