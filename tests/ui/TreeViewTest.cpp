@@ -69,6 +69,7 @@ POINT LabelCentre(TTreeNode* node) {
 }  // namespace
 
 TEST(TreeView, WhatNodesCarryReachesTheNativeItems) {
+    std::vector<std::string> deleted;
     Tree t;
     int data = 0;
     const struct {
@@ -121,7 +122,6 @@ TEST(TreeView, WhatNodesCarryReachesTheNativeItems) {
     EXPECT_EQ(parent->GetNext(), parent->GetFirstChild());
 
     // Deleting the children leaves the parent and its button.
-    std::vector<std::string> deleted;
     t.tree->OnDeletion = [&](TObject*, TTreeNode* n) { deleted.push_back(n->Text()); };
     parent->DeleteChildren();
     EXPECT_EQ(deleted.size(), 4u);
@@ -134,6 +134,7 @@ TEST(TreeView, WhatNodesCarryReachesTheNativeItems) {
 }
 
 TEST(TreeView, PropertiesReachTheWindowStyle) {
+    int deletions = 0;
     Tree t;
     const struct {
         const char* name;
@@ -163,7 +164,6 @@ TEST(TreeView, PropertiesReachTheWindowStyle) {
 
     // A new window keeps the properties; its nodes go (every one through its deletion step).
     t.FillFive();
-    int deletions = 0;
     t.tree->OnDeletion = [&](TObject*, TTreeNode*) { ++deletions; };
     HWND before = t.Wnd();
     t.tree->RecreateWnd();
@@ -256,10 +256,11 @@ TEST(TreeView, CustomSortOrdersTheChildrenOfANodeOrTheTopLevel) {
 }
 
 TEST(TreeView, ExpandCollapseChangeAndDeletionEventsComeFromTheNativeNotifications) {
-    Tree t;
-    t.FillFive();
+    // Before the tree: its handlers run while it goes.
     std::vector<std::string> log;
     bool allowExpand = true, allowChange = true;
+    Tree t;
+    t.FillFive();
     t.tree->OnExpanding = [&](TObject*, TTreeNode* n, bool& allow) {
         log.push_back("expanding " + n->Text());
         allow = allowExpand;
@@ -319,10 +320,10 @@ TEST(TreeView, ExpandCollapseChangeAndDeletionEventsComeFromTheNativeNotificatio
 }
 
 TEST(TreeView, MouseDownSeesTheNativeSelectionAndKeyDownComesBeforeTheNativeKeys) {
+    std::vector<std::string> log;
     Tree t;
     t.FillFive();
     t.tree->SetSelected(t.Top(0));
-    std::vector<std::string> log;
     t.tree->OnMouseDown = [&](TObject*, TMouseButton b, TShiftState, int, int) {
         TTreeNode* s = t.tree->Selected();
         log.push_back(std::string(b == TMouseButton::mbLeft ? "left" : "right") + " down, selected " +
@@ -440,9 +441,9 @@ TEST(TreeView, LazyImagesAreAskedForOnlyWhenANodeIsDrawn) {
 }
 
 TEST(TreeView, LabelsAreEditedInPlaceUnlessRefused) {
+    bool allow = true;
     Tree t;
     t.FillFive();
-    bool allow = true;
     t.tree->OnEditing = [&](TObject*, TTreeNode*, bool& a) { a = allow; };
     t.tree->OnEdited = [&](TObject*, TTreeNode*, String& text) { text += "!"; };
     const struct {
