@@ -9,6 +9,8 @@
 #include <functional>
 #include <initializer_list>
 #include <memory>
+#include <unordered_set>
+#include <vector>
 
 #include "shell/ChangeHandlerThread.h"
 #include "shell/IdList.h"
@@ -100,9 +102,11 @@ protected:
     }
     // A context menu is asked for: a right click on a node (point under the mouse) or the
     // keyboard (the selected node, centre of its label); screen coordinates.
-    virtual void ContextMenuRequest(ui::TTreeNode* node, POINT screen) {
+    // True when a menu was shown.
+    virtual bool ContextMenuRequest(ui::TTreeNode* node, POINT screen) {
         (void)node;
         (void)screen;
+        return false;
     }
     // A native drag begins on a node with the left or right button.
     virtual void BeginDragNode(ui::TTreeNode* node, ui::TMouseButton button) {
@@ -190,9 +194,12 @@ public:
     bool UpdateTimerEnabled() const { return updateTimer_->Enabled(); }
     unsigned UpdateTimerInterval() const { return updateTimer_->Interval(); }
     TChangeHandlerThread* ChangeThread() const { return changeThread_.get(); }
-    // The folders watched on their own beside the drives (where the system's subtree watch
-    // misses changes inside folders that existed before it).
-    int FolderWatchCount() const { return static_cast<int>(folderWatches_); }
+    // How many refreshes have run (not counting those that became fills).
+    int RefreshCount() const { return refreshCount_; }
+    // What the change thread watches: the drive roots with their subtrees, then the shown
+    // folders on their own (a subtree watch of some systems misses changes inside folders that
+    // existed before it).
+    const std::vector<ui::String>& WatchedPaths() const { return watched_; }
 
     TPTShAddItemEvent OnAddItem;
     TPTShTreeDeleteItemEvent OnDeleteItem;
@@ -211,11 +218,12 @@ protected:
     void Loaded() override;
 
     bool CanExpand(ui::TTreeNode* node) override;
+    void Expanded(ui::TTreeNode* node) override;
     void Change(ui::TTreeNode* node) override;
     void Deleted(ui::TTreeNode* node) override;
     void Clicked() override;
-    void GetImageIndex(ui::TTreeNode* node) override;
-    void GetSelectedIndex(ui::TTreeNode* node) override;
+    int GetImageIndex(ui::TTreeNode* node) override;
+    int GetSelectedIndex(ui::TTreeNode* node) override;
     bool WantsItemDraw() const override { return true; }
     void CustomDrawItem(TPTCustomDraw& draw, ui::TTreeNode* node) override;
     void PopupHint(const ui::String& hint) override;
@@ -241,8 +249,11 @@ private:
     void SelectionUpdate(ui::TTreeNode* node);
     void SyncNode(ui::TTreeNode* node, ui::TTreeNode*& remembered, IMalloc* allocator);
     ui::TTreeNode* FindChild(ui::TTreeNode* parent, LPCITEMIDLIST item);
-    void WatchShownFolders();
-    void UpdateLinkOverlayImage();
+    // The child's item is gone from `folder` (the attributes asked for a refresh in `attributes`).
+    bool ItemGone(IShellFolder* folder, ui::TTreeNode* child, ULONG& attributes);
+    bool MayHaveSubfolders(ui::TTreeNode* node);
+    void WatchFolder(ui::TTreeNode* node);
+    void DrawOverlay(TPTCustomDraw& draw, ui::TTreeNode* node);
     DWORD WatchFilter() const;
 
     std::unique_ptr<TPTShellLocator> baseFolder_;
@@ -255,10 +266,12 @@ private:
     LONG expandLock_ = 0;
     bool skipNextNotify_ = false;
     std::unique_ptr<TChangeHandlerThread> changeThread_;
-    size_t folderWatches_ = 0;
+    std::vector<ui::String> watched_;
     bool fillLocked_ = false;
     bool fillPending_ = false;
     ui::TTreeNode* lastInserted_ = nullptr;
+    std::unordered_set<const void*> ownData_;  // the node data this tree made
+    int refreshCount_ = 0;
 };
 
 // The shell tree as the main window uses it.
