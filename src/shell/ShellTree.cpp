@@ -27,8 +27,6 @@ constexpr int kLinkOverlay = 1;
 constexpr unsigned kChangeInterval = 400;    // the tree has the focus
 constexpr unsigned kIdleChangeInterval = 2000;
 constexpr unsigned kSelectionInterval = 500;
-// Between a node's image and its label.
-constexpr int kImageGap = 3;
 
 // The shell's answer to a comparison: the low 16 bits, signed.
 int CompareResult(HRESULT hr) { return static_cast<short>(HRESULT_CODE(hr)); }
@@ -432,6 +430,7 @@ void TPTCustomShellTree::FillNode(IShellFolder* folder, TTreeNode* parentNode) {
             ui::OleCheck(AddShellItem(folder, item.get(), parentNode, parentList));
         }
     }
+    filled_.insert(parentNode);
     if (!parentNode->GetFirstChild()) parentNode->SetHasChildren(false);
     SortChildren(parentNode);
     if (rootFill) parentNode->Expand(false);
@@ -551,6 +550,7 @@ void TPTCustomShellTree::Clicked() {
 void TPTCustomShellTree::Deleted(TTreeNode* node) {
     TPTShTreeData* data = NodeData(node);
     if (node == lastInserted_) lastInserted_ = nullptr;
+    filled_.erase(node);
     struct Free {
         TPTCustomShellTree* tree;
         TPTShTreeData* data;
@@ -698,9 +698,9 @@ void TPTCustomShellTree::SyncNode(TTreeNode* node, TTreeNode*& remembered, IMall
 }
 
 bool TPTCustomShellTree::MayHaveSubfolders(TTreeNode* node) {
-    // A folder already opened and found empty is asked again only where the disk says it
+    // A folder already listed and found empty is asked again only where the disk says it
     // now holds a subfolder: some shells (Wine's) mark every folder as having subfolders.
-    if (!node->ExpandedOnce()) return true;
+    if (!filled_.count(node)) return true;
     TPTShTreeData* data = NodeData(node);
     const ui::String path = data ? PathFromIdList(data->AbsoluteIdList()) : ui::String();
     return path.empty() || HasSubfolderOnDisk(path);
@@ -835,12 +835,10 @@ void TPTCustomShellTree::DrawOverlay(TPTCustomDraw& draw, TTreeNode* node) {
     if (!icon || !Images()) return;
     int cx = 16, cy = 16;
     ImageList_GetIconSize(Images(), &cx, &cy);
-    // The image stands just left of the label, centred in the row.
-    const RECT label = node->DisplayRect(true);
-    const RECT row = node->DisplayRect(false);
-    int x = label.left - cx - kImageGap;
-    int y = row.top + (row.bottom - row.top - cy) / 2;
-    DrawIconEx(draw.DC, x, y, icon, cx, cy, 0, nullptr, DI_NORMAL);
+    const RECT image = node->ImageRect();
+    if (IsRectEmpty(&image)) return;
+    const int y = image.top + (image.bottom - image.top - cy) / 2;
+    DrawIconEx(draw.DC, image.left, y, icon, cx, cy, 0, nullptr, DI_NORMAL);
 }
 
 void TPTCustomShellTree::PopupHint(const ui::String& hint) {

@@ -271,6 +271,7 @@ private:
     bool fillPending_ = false;
     ui::TTreeNode* lastInserted_ = nullptr;
     std::unordered_set<const void*> ownData_;  // the node data this tree made
+    std::unordered_set<ui::TTreeNode*> filled_;  // nodes whose items have been listed
     int refreshCount_ = 0;
 };
 

@@ -214,6 +214,25 @@ RECT TTreeNode::DisplayRect(bool textOnly) const {
     return r;
 }
 
+RECT TTreeNode::ImageRect() const {
+    const RECT label = DisplayRect(true);
+    if (IsRectEmpty(&label)) return RECT{};
+    const int y = (label.top + label.bottom) / 2;
+    int left = -1, right = -1;
+    // An image is at most this wide; the scan stops where it ends.
+    const int widest = 64;
+    for (int x = label.left - 1; x >= 0 && label.left - x <= widest; --x) {
+        if (tree_->GetHitTestInfoAt(x, y) & TVHT_ONITEMICON) {
+            if (right < 0) right = x;
+            left = x;
+        } else if (right >= 0) {
+            break;
+        }
+    }
+    if (right < 0) return RECT{};
+    return RECT{left, label.top, right + 1, label.bottom};
+}
+
 void TTreeNode::MakeVisible() {
     if (item_) SendMessageA(tree_->Handle(), TVM_ENSUREVISIBLE, 0, reinterpret_cast<LPARAM>(item_));
 }

@@ -75,6 +75,9 @@ public:
     // The node's rectangle in client coordinates (only the label's with `textOnly`); empty
     // when it is not shown.
     RECT DisplayRect(bool textOnly) const;
+    // Where the node's image is drawn, found by asking the tree what lies left of the label;
+    // empty without an image or when the node is not shown.
+    RECT ImageRect() const;
     void MakeVisible();
     // Starts editing the label in place.
     bool EditText();
