@@ -16,6 +16,7 @@
 
 #include "shell/ShellTesting.h"
 #include "support/Sandbox.h"
+#include "ui/ComError.h"
 #include "ui/Forms.h"
 
 using namespace shell;
@@ -46,6 +47,7 @@ struct Scratch {
     Scratch() {
         dir.MakeDir("b-folder");
         dir.WriteFile("a-folder\\inner\\deep.txt", "x");
+        dir.WriteFile("a-folder\\inner\\" + std::string(180, 'L') + ".txt", "x");
         dir.MakeDir("empty");
         dir.WriteFile("z.txt", "x");
         dir.WriteFile("h.txt", "x");
@@ -162,7 +164,7 @@ TEST(ShellTree, ExpandingFillsOnceAndAnEmptyFolderLosesItsButton) {
         bool button;
     } cases[] = {
         {"a-folder", {"inner"}, true},
-        {"a-folder\\inner", {"deep.txt"}, true},
+        {"a-folder\\inner", {"deep.txt", std::string(180, 'L') + ".txt"}, true},
         {"empty", {}, false},
         {"b-folder", {}, false},
     };
@@ -281,6 +283,8 @@ TEST(ShellTree, SelectIdListExpandsTheWayToADeepItem) {
     } cases[] = {
         {"a deep file", s.dir / "a-folder\\inner\\deep.txt", "deep.txt", {"a-folder", "inner"}},
         {"a folder", s.dir / "b-folder", "b-folder", {}},
+        {"a long name", s.dir / ("a-folder\\inner\\" + std::string(180, 'L') + ".txt"),
+         std::string(180, 'L') + ".txt", {"a-folder", "inner"}},
         {"the base folder", s.dir.Path(), NameOf(s.dir.Path()), {}},
         {"outside the base folder: a beep, nothing selected", testing_support::WindowsDir(), NameOf(s.dir.Path()), {}},
     };
@@ -367,7 +371,8 @@ struct RefusingFolder : IShellFolder {
                                                ULONG* a) override {
         return real_->ParseDisplayName(w, b, n, e, l, a);
     }
-    HRESULT STDMETHODCALLTYPE EnumObjects(HWND, SHCONTF, IEnumIDList** out) override {
+    HRESULT STDMETHODCALLTYPE EnumObjects(HWND w, SHCONTF f, IEnumIDList** out) override {
+        if (refuseAttributes) return real_->EnumObjects(w, f, out);
         *out = nullptr;
         return HRESULT_FROM_WIN32(ERROR_NOT_READY);
     }
@@ -384,7 +389,7 @@ struct RefusingFolder : IShellFolder {
         return real_->CreateViewObject(w, i, o);
     }
     HRESULT STDMETHODCALLTYPE GetAttributesOf(UINT c, LPCITEMIDLIST* l, SFGAOF* a) override {
-        return real_->GetAttributesOf(c, l, a);
+        return refuseAttributes ? E_ACCESSDENIED : real_->GetAttributesOf(c, l, a);
     }
     HRESULT STDMETHODCALLTYPE GetUIObjectOf(HWND w, UINT c, LPCITEMIDLIST* l, REFIID i, UINT* r, void** o) override {
         return real_->GetUIObjectOf(w, c, l, i, r, o);
@@ -396,6 +401,7 @@ struct RefusingFolder : IShellFolder {
         return real_->SetNameOf(w, l, n, f, o);
     }
     IShellFolder* real_;
+    bool refuseAttributes = false;  // lists, but answers no item's attributes
 };
 }  // namespace
 
@@ -424,4 +430,22 @@ TEST(ShellTree, AFolderThatCannotBeListedKeepsItsButtonAndTheTreeGoesOn) {
     TTreeNode* node = Tree::Child(t.Top(), "a-folder");
     node->Expand(false);
     EXPECT_EQ(Tree::Texts(node), (std::vector<std::string>{"inner"}));
+
+    // Attributes refused: the system's error, the fill's end still told, the tree goes on.
+    TTreeNode* inner = Tree::Child(node, "inner");
+    RefusingFolder refusing(t.tree->NodeData(inner)->Folder());
+    refusing.refuseAttributes = true;
+    int completes = 0;
+    t.tree->OnFillComplete = [&](ui::TObject*) { ++completes; };
+    EXPECT_THROW(t.tree->FillNode(&refusing, inner), ui::EOleSysError);
+    EXPECT_EQ(completes, 1);
+    EXPECT_EQ(inner->GetFirstChild(), nullptr);
+    EXPECT_EQ(refusing.refs, 1u);
+    const int before = t.tree->Items().Count();
+    t.tree->RefreshTree();
+    EXPECT_EQ(t.tree->Items().Count(), before);
+    inner->Expand(false);
+    t.tree->FillTree();
+    EXPECT_NE(Tree::Child(t.Top(), "a-folder"), nullptr);
+    t.tree->OnFillComplete = nullptr;
 }
