@@ -779,9 +779,9 @@ void TPTCustomShellTree::StartChangeWatch() {
         const UINT type = GetDriveTypeA(root.c_str());
         if (type == DRIVE_FIXED || type == DRIVE_REMOTE || type == DRIVE_RAMDISK) AddDriveWatch(root);
     }
-    // The expanded folders on their own, within the slots the drives leave.
+    // The base folder and the expanded folders on their own, within the slots the drives leave.
     for (TTreeNode* node = Items().GetFirstNode(); node; node = node->GetNext())
-        if (node->Expanded()) WatchFolder(node);
+        if (node->Expanded() || !node->Parent()) WatchFolder(node);
 }
 
 void TPTCustomShellTree::AddDriveWatch(const ui::String& path) {

@@ -263,6 +263,13 @@ TEST(ShellTree, ChangesOnDiskRefreshTheTreeOnceAfterTheCoalescingInterval) {
         EXPECT_TRUE(Tree::PumpUntil(c.seen, 6000)) << c.name;
         EXPECT_EQ(t.tree->RefreshCount(), refreshes + 1) << c.name;
     }
+    // An empty base folder, shown without children, is watched all the same.
+    TempDir empty;
+    const IdList emptyList = ListOf(empty.Path());
+    Tree bare(emptyList.get(), TPTShellTreeOptions(kTabOptions));
+    EXPECT_NE(std::find(bare.tree->WatchedPaths().begin(), bare.tree->WatchedPaths().end(), empty.Path()),
+              bare.tree->WatchedPaths().end());
+
     // A new file shows at the next fill of its folder, not at a refresh.
     s.dir.WriteFile("new.txt", "x");
     t.tree->RefreshTree();
