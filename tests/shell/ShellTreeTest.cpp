@@ -456,3 +456,66 @@ TEST(ShellTree, AFolderThatCannotBeListedKeepsItsButtonAndTheTreeGoesOn) {
     EXPECT_NE(Tree::Child(t.Top(), "a-folder"), nullptr);
     t.tree->OnFillComplete = nullptr;
 }
+
+TEST(ShellTree, TheEventsOfItsTableFireAndOptionsActWhileTheWindowExists) {
+    Scratch s;
+    const IdList base = ListOf(s.dir.Path());
+    std::vector<std::string> log;
+    Tree t(base.get());
+    t.tree->OnAddItem = [&](ui::TObject*, IShellFolder* folder, LPCITEMIDLIST parent, LPCITEMIDLIST item,
+                            ULONG attributes, BOOL& allow) {
+        EXPECT_EQ(allow, -1);
+        EXPECT_EQ(attributes & ~kAddItemAttributeMask, 0u) << "only the bits asked for";
+        EXPECT_EQ(CompareAbsIdLists(parent, base.get()), 0);
+        const std::string name = GetDisplayName(folder, item, dnInFolder);
+        if (name == "z.txt") allow = FALSE;
+        log.push_back("add " + name);
+    };
+    t.tree->OnInsertItem = [&](ui::TObject*, TTreeNode* n) { log.push_back("insert " + n->Text()); };
+    t.tree->OnDeleteItem = [&](ui::TObject*, TTreeNode* n, TPTShTreeData* data) {
+        EXPECT_EQ(data, t.tree->NodeData(n)) << "the data still there";
+        log.push_back("delete " + n->Text());
+    };
+    t.tree->OnFillStart = [&](ui::TObject*) { log.push_back("start"); };
+    t.tree->OnFillComplete = [&](ui::TObject*) { log.push_back("complete"); };
+    int drawn = 0;
+    t.tree->OnCustomDrawSh = [&](ui::TObject*, TPTCustomDraw& draw, TTreeNode*, TPTShTreeData* data) {
+        EXPECT_EQ(draw.Stage, static_cast<DWORD>(CDDS_ITEMPREPAINT));
+        EXPECT_NE(data, nullptr);
+        ++drawn;
+    };
+    t.tree->FillTree();
+    EXPECT_EQ(Tree::Child(t.Top(), "z.txt"), nullptr) << "refused by the handler";
+    const struct {
+        const char* event;
+        int count;
+    } counts[] = {{"start", 1},         {"complete", 1},      {"add z.txt", 1}, {"insert z.txt", 0},
+                  {"add m", 1},         {"insert m", 1},      {"delete m", 1},  {"delete a-folder", 1},
+                  {"insert a-folder", 1}, {"add a-folder", 1}};
+    for (const auto& c : counts)
+        EXPECT_EQ(std::count(log.begin(), log.end(), c.event), c.count) << c.event;
+    EXPECT_LT(std::find(log.begin(), log.end(), "delete m") - log.begin(),
+              std::find(log.begin(), log.end(), "start") - log.begin())
+        << "the old nodes go before the new fill starts";
+    UpdateWindow(t.tree->Handle());
+    EXPECT_GT(drawn, 0);
+
+    // Options that act at once: the watch, and the native drag notifications.
+    const struct {
+        const char* name;
+        TPTShellTreeOptions options;
+        bool watching, dragStyleOff;
+    } options[] = {
+        {"watch on", TPTShellTreeOptions(kTabOptions), true, false},
+        {"watch off", kQuietTab, false, false},
+        {"no drag", kQuietTab.Without(ptstoOleDrag), false, true},
+    };
+    for (const auto& o : options) {
+        t.tree->SetOptions(o.options);
+        EXPECT_EQ(t.tree->Options(), o.options) << o.name;
+        EXPECT_EQ(!t.tree->WatchedPaths().empty(), o.watching) << o.name;
+        EXPECT_EQ((GetWindowLongPtrA(t.tree->Handle(), GWL_STYLE) & TVS_DISABLEDRAGDROP) != 0, o.dragStyleOff)
+            << o.name;
+    }
+    t.tree->OnCustomDrawSh = nullptr;
+}
