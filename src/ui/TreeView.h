@@ -158,6 +158,10 @@ using TTVNodeEvent = std::function<void(TObject* sender, TTreeNode* node)>;
 // Negative, zero or positive, as the first node sorts before, with or after the second.
 using TTVCompare = std::function<int(TTreeNode* first, TTreeNode* second)>;
 
+// Mouse: the native control handles a button press first (a left press selects the node under
+// the mouse), then OnMouseDown fires. Its tracking loop takes the release of a left or right
+// press that does not become a drag, so OnMouseUp fires right after OnMouseDown, at the press
+// point. OnKeyDown fires before the control's own keys.
 class TTreeView : public TWinControl {
 public:
     explicit TTreeView(TComponent* owner);  // 121 x 97, buttons, lines and root lines, labels editable

@@ -519,3 +519,92 @@ TEST(ShellTree, TheEventsOfItsTableFireAndOptionsActWhileTheWindowExists) {
     }
     t.tree->OnCustomDrawSh = nullptr;
 }
+
+TEST(ShellTreeOptions, SixteenBitsOneAnOption) {
+    const struct {
+        const char* name;
+        TPTShellTreeOptions options;
+        WORD bits;
+    } cases[] = {
+        {"the defaults", kDefaultShellTreeOptions, 0x3BB},
+        {"the Start-menu tab's",
+         {ptstoAutoFill, ptstoDefaultKeyHandling, ptstoContextMenus, ptstoDynamicRefresh, ptstoIncludeNonFolders,
+          ptstoOleDrag, ptstoOleDrop, ptstoShowHidden},
+         0x3F9},
+        {"none", {}, 0},
+        {"the designer's alone", {ptstoDesignInteractive}, 0x004},
+        {"all", TPTShellTreeOptions(0x3FF), 0x3FF},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.options.Bits(), c.bits) << c.name;
+        static_assert(sizeof(TPTShellTreeOptions) == 2, "a 16-bit set");
+    }
+    EXPECT_TRUE(kDefaultShellTreeOptions.Contains(ptstoVirtualFolders));
+    EXPECT_FALSE(kDefaultShellTreeOptions.Contains(ptstoIncludeNonFolders));
+    EXPECT_EQ(kDefaultShellTreeOptions.With(ptstoIncludeNonFolders).Bits(), 0x3FB);
+    ui::TForm form(nullptr);
+    TPTShellTree tree(&form);
+    EXPECT_EQ(tree.Options(), kDefaultShellTreeOptions);
+    EXPECT_FALSE(tree.ShowRoot());
+}
+
+namespace {
+// A tree with a view that follows its selection, as a linked shell list would.
+struct LinkedTree : TPTShellTree {
+    using TPTShellTree::TPTShellTree;
+    std::vector<std::string> updates;
+    bool HasLinkedView() const override { return true; }
+    void UpdateLinkedView(TTreeNode* node) override { updates.push_back(node->Text()); }
+};
+}  // namespace
+
+TEST(ShellTree, KeyboardBrowsingDefersTheSelectionUpdateAndChangesWaitForADrag) {
+    Scratch s;
+    const IdList base = ListOf(s.dir.Path());
+    ui::TForm form(nullptr);
+    form.SetBounds(0, 0, 320, 400);
+    auto* tree = new LinkedTree(&form);
+    tree->SetBounds(5, 5, 300, 360);
+    tree->SetOptions(kQuietTab);
+    tree->BaseFolder().SetIdList(base.get());
+    tree->SetParent(&form);
+    form.Show();
+    PumpMessages();
+    ASSERT_NE(tree->Items().GetFirstNode(), nullptr);
+    tree->updates.clear();
+    tree->SetFocus();
+    SendMessageA(tree->Handle(), WM_KEYDOWN, VK_DOWN, 0);
+    EXPECT_EQ(tree->Selected()->Text(), "a-folder");
+    EXPECT_EQ(tree->UpdateTimerTag(), 1) << "keyboard browsing waits";
+    EXPECT_EQ(tree->UpdateTimerInterval(), 500u);
+    EXPECT_TRUE(tree->updates.empty());
+    EXPECT_TRUE(Tree::PumpUntil([&] { return !tree->updates.empty(); }, 3000));
+    EXPECT_EQ(tree->updates, (std::vector<std::string>{"a-folder"}));
+    EXPECT_EQ(tree->UpdateTimerTag(), 0);
+    EXPECT_EQ(tree->SelectedData()->PathName(), tree->CurrentFolder().GetPath());
+    // A click takes effect at once.
+    TTreeNode* empty = Tree::Child(tree->Items().GetFirstNode(), "empty");
+    const RECT r = empty->DisplayRect(true);
+    PostMessageA(tree->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(r.left + 2, (r.top + r.bottom) / 2));
+    PostMessageA(tree->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(r.left + 2, (r.top + r.bottom) / 2));
+    PumpMessages();
+    EXPECT_EQ(tree->Selected(), empty);
+    EXPECT_EQ(tree->updates.back(), "empty");
+    EXPECT_EQ(tree->UpdateTimerTag(), 0);
+
+    // A change seen while fills are held back is done once they may run again.
+    tree->SetFillLocked(true);
+    SendMessageA(tree->Handle(), WM_CHANGENOTIFY, 0, 0);
+    EXPECT_EQ(tree->UpdateTimerTag(), 0);
+    EXPECT_TRUE(tree->FillPending());
+    const int refreshes = tree->RefreshCount();
+    tree->RefreshTree();
+    EXPECT_EQ(tree->RefreshCount(), refreshes) << "held back";
+    tree->SetFillLocked(false);
+    tree->SetSkipNextNotify(true);
+    SendMessageA(tree->Handle(), WM_CHANGENOTIFY, 0, 0);
+    EXPECT_EQ(tree->UpdateTimerTag(), 0) << "swallowed once";
+    EXPECT_FALSE(tree->SkipNextNotify());
+    SendMessageA(tree->Handle(), WM_CHANGENOTIFY, 0, 0);
+    EXPECT_EQ(tree->UpdateTimerTag(), 2);
+}
