@@ -720,6 +720,9 @@ TTreeNode* TPTCustomShellTree::FindChild(TTreeNode* parent, LPCITEMIDLIST item) 
 void TPTCustomShellTree::SelectIdList(LPCITEMIDLIST absIdList) {
     if (internalChange_ > 0) return;
     immediateUpdate_ = -1;
+    // Our own copy: the list given may be the current folder's, which the selection replaces.
+    const IdList held = absIdList ? CopyIdList(nullptr, absIdList) : IdList();
+    absIdList = held.get();
     TTreeNode* top = Items().GetFirstNode();
     while (top && !NodeData(top)) top = top->GetNextSibling();
     if (!top) return;
