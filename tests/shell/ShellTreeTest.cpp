@@ -608,3 +608,24 @@ TEST(ShellTree, KeyboardBrowsingDefersTheSelectionUpdateAndChangesWaitForADrag) 
     SendMessageA(tree->Handle(), WM_CHANGENOTIFY, 0, 0);
     EXPECT_EQ(tree->UpdateTimerTag(), 2);
 }
+
+TEST(ShellTree, VirtualItemsAreListedOnlyWithTheirOption) {
+    IdList computer, controls;
+    ASSERT_EQ(SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, computer.put()), S_OK);
+    ASSERT_EQ(SHGetSpecialFolderLocation(nullptr, CSIDL_CONTROLS, controls.put()), S_OK);
+    const std::string panel = DisplayNameOfAbs(controls.get());
+    const std::string drive = DisplayNameOfAbs(ListOf("C:\\").get());
+    const struct {
+        const char* name;
+        TPTShellTreeOptions options;
+        bool panelShown;
+    } cases[] = {{"with virtual folders", kDefaultShellTreeOptions.Without(ptstoDynamicRefresh), true},
+                 {"without", kDefaultShellTreeOptions.Without(ptstoDynamicRefresh).Without(ptstoVirtualFolders), false}};
+    for (const auto& c : cases) {
+        Tree t(computer.get(), c.options);
+        ASSERT_NE(t.Top(), nullptr) << c.name;
+        EXPECT_EQ(Tree::Child(t.Top(), panel) != nullptr, c.panelShown) << c.name << ": " << panel;
+        EXPECT_NE(Tree::Child(t.Top(), drive), nullptr) << c.name << ": " << drive;
+        EXPECT_EQ(t.tree->NodeData(Tree::Child(t.Top(), drive))->PathName(), "C:\\") << c.name;
+    }
+}
