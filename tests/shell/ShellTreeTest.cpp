@@ -546,6 +546,10 @@ TEST(ShellTreeOptions, SixteenBitsOneAnOption) {
     TPTShellTree tree(&form);
     EXPECT_EQ(tree.Options(), kDefaultShellTreeOptions);
     EXPECT_FALSE(tree.ShowRoot());
+    tree.SetOptions(0x3F9);  // as the Start-menu tab sets them, before the window exists
+    EXPECT_EQ(tree.Options().Bits(), 0x3F9);
+    EXPECT_TRUE(tree.Options().Contains(ptstoIncludeNonFolders));
+    EXPECT_FALSE(tree.HandleAllocated());
 }
 
 namespace {
