@@ -108,8 +108,8 @@ TEST_F(StartMenuTab, TreeShowsTheStartMenuAtStartUp) {
     ui::TTreeNode* top = tree.Items().GetFirstNode();
     EXPECT_TRUE(top->Expanded());
     EXPECT_EQ(tree.NodeData(top)->PathName(), SpecialFolderPath(CSIDL_STARTMENU));
-    EXPECT_EQ(std::vector<std::string>({form().Image23->Visible() ? "shown" : "hidden", form().Label8->Caption()}),
-              std::vector<std::string>({"hidden", ""}));
+    EXPECT_TRUE(!form().Image23->Visible() || form().Image23->Picture().Empty());
+    EXPECT_EQ(form().Label8->Caption(), "");
 }
 
 // Each click reads the item the tree selected; what shows afterwards does not depend on what showed before.
@@ -157,8 +157,10 @@ TEST_F(StartMenuTab, RealClickReadsTheNodeUnderTheMouse) {
     PumpMessages();
     ui::TTreeNode* target = nullptr;
     for (ui::TTreeNode* n = tree.Selected()->GetFirstChild(); n; n = n->GetNextSibling())
-        if (n->Text() == "表示") target = n;
-    ASSERT_TRUE(target);
+        if (tree.NodeData(n)->PathName() == folder + "\\表示.lnk") target = n;
+    std::string names;
+    for (ui::TTreeNode* n = tree.Selected()->GetFirstChild(); n; n = n->GetNextSibling()) names += n->Text() + "|";
+    ASSERT_TRUE(target) << names;
     RECT r = {};
     *reinterpret_cast<HTREEITEM*>(&r) = target->ItemId();
     ASSERT_TRUE(SendMessageA(tree.Handle(), TVM_GETITEMRECT, TRUE, reinterpret_cast<LPARAM>(&r)));
@@ -239,7 +241,7 @@ TEST_F(StartMenuTab, FolderBoxF5AndChangeSwitchTheRootThroughAnotherFolder) {
     };
     const std::vector<Case> cases = {
         {"entry 2", [&] { pick(2); }, {CSIDL_COMMON_STARTMENU}, false},
-        {"entry 0", [&] { pick(0); }, {CSIDL_COMMON_STARTMENU, CSIDL_STARTMENU}, true},
+        {"entry 0", [&] { pick(0); }, {CSIDL_STARTMENU}, true},  // already at the common Start menu
         {"entry 3", [&] { pick(3); }, {CSIDL_COMMON_STARTMENU, CSIDL_COMMON_DESKTOPDIRECTORY}, true},
         {"entry 1", [&] { pick(1); }, {CSIDL_COMMON_STARTMENU, CSIDL_DESKTOP}, true},
         {"F5 with entry 1", [&] { WORD key = VK_F5; form().PTShellTree1KeyDown(&tree, key, 0); },
