@@ -392,6 +392,29 @@ TEST(ShellTreeRename, ANewLabelRenamesTheItemOnceAndARefusedOneKeepsTheOld) {
     }
 }
 
+TEST(ShellTreeRename, EscapeLeavesNameAndFileAsTheyWere) {
+    Files f;
+    const IdList base = ListOf(f.dir.Path());
+    Tree t(base.get());
+    TTreeNode* node = Tree::Child(t.Top(), "victim.txt");
+    ASSERT_NE(node, nullptr);
+    t.tree->SetSelected(node);
+    int edited = 0;
+    t.tree->OnEdited = [&](ui::TObject*, TTreeNode*, ui::String&) { ++edited; };
+    ASSERT_TRUE(node->EditText());
+    HWND edit = reinterpret_cast<HWND>(SendMessageA(t.tree->Handle(), TVM_GETEDITCONTROL, 0, 0));
+    ASSERT_NE(edit, nullptr);
+    SetWindowTextA(edit, "escaped.txt");
+    SendMessageA(edit, WM_KEYDOWN, VK_ESCAPE, 0);
+    SendMessageA(edit, WM_CHAR, VK_ESCAPE, 0);
+    PumpMessages();
+    EXPECT_FALSE(t.tree->IsEditing());
+    EXPECT_EQ(edited, 0);
+    EXPECT_EQ(node->Text(), "victim.txt");
+    EXPECT_TRUE(FileExistsA(f.dir / "victim.txt"));
+    EXPECT_FALSE(FileExistsA(f.dir / "escaped.txt"));
+}
+
 namespace {
 // A file outside the tree as a shell data object.
 struct Dragged {
