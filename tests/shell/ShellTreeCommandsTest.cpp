@@ -92,6 +92,21 @@ struct Files {
     TempDir dir;
 };
 
+// A tree of class T over the folder.
+template <class T = TPTShellTree>
+struct Scene : Files {
+    Scene() : base(ListOf(dir.Path())), t(base.get()) {}
+    // Selects the top node's child of that name (the top node for none).
+    TTreeNode* Select(const char* name) {
+        TTreeNode* node = name ? Tree::Child(t.Top(), name) : t.Top();
+        EXPECT_NE(node, nullptr) << name;
+        if (node) t.tree->SetSelected(node);
+        return node;
+    }
+    IdList base;
+    shell_testing::TreeOf<T> t;
+};
+
 }  // namespace
 
 TEST(ShellTreeKeys, DelAndShiftDelDeleteThroughTheShellAfterItsQuestion) {
@@ -109,12 +124,10 @@ TEST(ShellTreeKeys, DelAndShiftDelDeleteThroughTheShellAfterItsQuestion) {
         {"Del answered no", {}, IDNO, false},
     };
     for (const auto& c : cases) {
-        Files f;
-        const IdList base = ListOf(f.dir.Path());
-        Tree t(base.get());
-        TTreeNode* victim = Tree::Child(t.Top(), "victim.txt");
+        Scene<> f;
+        auto& t = f.t;
+        TTreeNode* victim = f.Select("victim.txt");
         ASSERT_NE(victim, nullptr);
-        t.tree->SetSelected(victim);
         BoxAnswer answer(c.answer);
         PressKey(t.tree, VK_DELETE, c.held);
         EXPECT_GE(BoxAnswer::asked, 1) << c.name << ": the shell asks first";
@@ -133,9 +146,8 @@ TEST(ShellTreeKeys, DelAndShiftDelDeleteThroughTheShellAfterItsQuestion) {
 }
 
 TEST(ShellTreeKeys, DelOnTheTopNodeDoesNothing) {
-    Files f;
-    const IdList base = ListOf(f.dir.Path());
-    Tree t(base.get());
+    Scene<> f;
+    auto& t = f.t;
     t.tree->SetSelected(t.Top());
     BoxAnswer answer(IDYES);
     PressKey(t.tree, VK_DELETE);
@@ -152,13 +164,12 @@ TEST(ShellTreeKeys, CopyOrCutThenPasteOntoAFolderNode) {
         bool sourceLeft;
     } cases[] = {{'C', true}, {'X', false}};
     for (const auto& c : cases) {
-        Files f;
+        Scene<> f;
         ClipboardScope clipboard;
-        const IdList base = ListOf(f.dir.Path());
-        Tree t(base.get());
-        t.tree->SetSelected(Tree::Child(t.Top(), "victim.txt"));
+        auto& t = f.t;
+        f.Select("victim.txt");
         PressKey(t.tree, c.key, {VK_CONTROL});
-        t.tree->SetSelected(Tree::Child(t.Top(), "to"));
+        f.Select("to");
         PressKey(t.tree, 'V', {VK_CONTROL});
         PumpMessages();
         EXPECT_TRUE(FileExistsA(f.dir / "to\\victim.txt")) << char(c.key);
@@ -167,9 +178,8 @@ TEST(ShellTreeKeys, CopyOrCutThenPasteOntoAFolderNode) {
 }
 
 TEST(ShellTreeKeys, F5RefreshesAfterTheOwnersHandlerAndF2EditsARenamableLabel) {
-    Files f;
-    const IdList base = ListOf(f.dir.Path());
-    Tree t(base.get());
+    Scene<> f;
+    auto& t = f.t;
     std::vector<int> seen;  // the refresh count each time the owner's handler ran
     t.tree->OnKeyDown = [&](ui::TObject*, WORD& key, ui::TShiftState) {
         if (key == VK_F5) seen.push_back(t.tree->RefreshCount());
@@ -264,20 +274,11 @@ POINT Centre(TTreeNode* node) {
 }  // namespace
 
 TEST(ShellTreeMenu, TheItemsMenuOffersRenameUnlessReadOnlyAndCarriesOutTheChoice) {
-    Files f;
+    Scene<MenuTree> f;
     ClipboardScope clipboard;
-    const IdList base = ListOf(f.dir.Path());
-    ui::TForm form(nullptr);
-    form.SetBounds(0, 0, 320, 400);
-    auto* tree = new MenuTree(&form);
-    tree->SetBounds(5, 5, 300, 360);
-    tree->SetOptions(shell_testing::kQuietTab);
-    tree->BaseFolder().SetIdList(base.get());
-    tree->SetParent(&form);
-    form.Show();
-    SetForegroundWindow(form.Handle());
-    PumpMessages();
-    TTreeNode* top = tree->Items().GetFirstNode();
+    MenuTree* tree = f.t.tree;
+    SetForegroundWindow(f.t.form.Handle());
+    TTreeNode* top = f.t.Top();
     ASSERT_NE(top, nullptr);
     TTreeNode* victim = Tree::Child(top, "victim.txt");
     ASSERT_NE(victim, nullptr);
@@ -356,9 +357,8 @@ TEST(ShellTreeRename, ANewLabelRenamesTheItemOnceAndARefusedOneKeepsTheOld) {
         {"victim.txt", "a\\b", false},
     };
     for (const auto& c : cases) {
-        Files f;
-        const IdList base = ListOf(f.dir.Path());
-        Tree t(base.get());
+        Scene<> f;
+        auto& t = f.t;
         TTreeNode* node = Tree::Child(t.Top(), c.from);
         ASSERT_NE(node, nullptr) << c.from;
         node->Expand(false);
@@ -393,12 +393,10 @@ TEST(ShellTreeRename, ANewLabelRenamesTheItemOnceAndARefusedOneKeepsTheOld) {
 }
 
 TEST(ShellTreeRename, EscapeLeavesNameAndFileAsTheyWere) {
-    Files f;
-    const IdList base = ListOf(f.dir.Path());
-    Tree t(base.get());
-    TTreeNode* node = Tree::Child(t.Top(), "victim.txt");
+    Scene<> f;
+    auto& t = f.t;
+    TTreeNode* node = f.Select("victim.txt");
     ASSERT_NE(node, nullptr);
-    t.tree->SetSelected(node);
     int edited = 0;
     t.tree->OnEdited = [&](ui::TObject*, TTreeNode*, ui::String&) { ++edited; };
     ASSERT_TRUE(node->EditText());
@@ -415,48 +413,35 @@ TEST(ShellTreeRename, EscapeLeavesNameAndFileAsTheyWere) {
     EXPECT_FALSE(FileExistsA(f.dir / "escaped.txt"));
 }
 
-namespace {
-// A file outside the tree as a shell data object.
-struct Dragged {
-    explicit Dragged(const std::string& path) : absolute(ListOf(path)) {
-        ui::ComPtr<IShellFolder> folder;
-        IdList parent, item;
-        EXPECT_EQ(SplitIdList(absolute.get(), folder, parent, item), S_OK);
-        data = MakeItemDataObject(folder.get(), parent.get(), item.get());
-    }
-    IdList absolute;
-    ui::ComPtr<IDataObject> data;
-};
-}  // namespace
-
 TEST(ShellTreeDrop, FilesDroppedOnANodeLandInItsFolderOrOnTheTopNodeInTheBase) {
     const struct {
         const char* node;  // none: the top node
         const char* landsIn;
     } cases[] = {{"to", "to\\"}, {"dir", "dir\\"}, {nullptr, ""}};
     for (const auto& c : cases) {
-        Files f;
+        Scene<> f;
+        auto& t = f.t;
         TempDir outside;
         const std::string file = outside.WriteFile("dropped.txt", "d");
-        const IdList base = ListOf(f.dir.Path());
-        Tree t(base.get());
         // Some trees (Wine's) never drop-highlight the selected node.
-        t.tree->SetSelected(Tree::Child(t.Top(), "other.txt"));
+        f.Select("other.txt");
         IDropTarget* target = t.tree->RegisteredDropTarget();
         ASSERT_NE(target, nullptr);
         TTreeNode* node = c.node ? Tree::Child(t.Top(), c.node) : t.Top();
         POINT p = Centre(node);
         ClientToScreen(t.tree->Handle(), &p);
         const POINTL at = {p.x, p.y};
-        Dragged dragged(file);
+        const shell_testing::RealItem item(file);
+        const ui::ComPtr<IDataObject> dragged =
+            MakeItemDataObject(item.folder.get(), item.parentList.get(), item.item.get());
         DWORD effect = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
-        target->DragEnter(dragged.data.get(), MK_LBUTTON | MK_CONTROL, at, &effect);
+        target->DragEnter(dragged.get(), MK_LBUTTON | MK_CONTROL, at, &effect);
         effect = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
         EXPECT_EQ(target->DragOver(MK_LBUTTON | MK_CONTROL, at, &effect), S_OK);
         EXPECT_EQ(effect & ~kDropEffectScroll, DWORD(DROPEFFECT_COPY)) << c.landsIn;
         EXPECT_EQ(t.tree->DropTarget(), node) << c.landsIn;
         effect = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
-        EXPECT_EQ(target->Drop(dragged.data.get(), MK_CONTROL, at, &effect), S_OK);
+        EXPECT_EQ(target->Drop(dragged.get(), MK_CONTROL, at, &effect), S_OK);
         PumpMessages();
         EXPECT_TRUE(FileExistsA(f.dir / (std::string(c.landsIn) + "dropped.txt"))) << c.landsIn;
         EXPECT_TRUE(FileExistsA(file)) << c.landsIn << ": copied";
@@ -500,11 +485,10 @@ void BeginDrag(ui::TForm& form, TPTShellTree* tree, TTreeNode* node) {
 }  // namespace
 
 TEST(ShellTreeDrag, AChangeDuringADragOutIsRefreshedOnceAfterIt) {
-    Files f;
-    const IdList base = ListOf(f.dir.Path());
-    Tree t(base.get());
+    Scene<> f;
+    auto& t = f.t;
     TTreeNode* victim = Tree::Child(t.Top(), "victim.txt");
-    ASSERT_NE(victim, nullptr);
+    ASSERT_NE(victim, nullptr) << "not selected: some trees (Wine's) never drop-highlight the selected node";
     // The drag begins and ends over a window beside the form that takes no drops.
     HWND beside = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 400, 50, 100, 100, nullptr, nullptr,
                                   GetModuleHandleA(nullptr), nullptr);

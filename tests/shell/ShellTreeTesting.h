@@ -16,11 +16,12 @@ constexpr WORD kTabOptions = 0x3F9;
 const shell::TPTShellTreeOptions kQuietTab =
     shell::TPTShellTreeOptions(kTabOptions).Without(shell::ptstoDynamicRefresh);
 
-// A shell tree on a shown form, rooted at `base`.
-struct Tree {
-    explicit Tree(LPCITEMIDLIST base, shell::TPTShellTreeOptions options = kQuietTab) : form(nullptr) {
+// A shell tree (of class T) on a shown form, rooted at `base`.
+template <class T = shell::TPTShellTree>
+struct TreeOf {
+    explicit TreeOf(LPCITEMIDLIST base, shell::TPTShellTreeOptions options = kQuietTab) : form(nullptr) {
         form.SetBounds(0, 0, 320, 400);
-        tree = new shell::TPTShellTree(&form);
+        tree = new T(&form);
         tree->SetBounds(5, 5, 300, 360);
         tree->SetOptions(options);
         tree->SetIndent(20);
@@ -53,8 +54,10 @@ struct Tree {
         return true;
     }
     ui::TForm form;
-    shell::TPTShellTree* tree;
+    T* tree;
     int fills = 0;
 };
+
+using Tree = TreeOf<>;
 
 }  // namespace shell_testing
