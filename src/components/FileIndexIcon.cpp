@@ -45,14 +45,13 @@ void TFileIndexIcon::SetFileName(const ui::String& value) {
 
 void TFileIndexIcon::ReloadFile() {
     SetHandle(nullptr);
-    firstIconPending_ = false;
     numberOfIcons_ = -1;
     if (!IconSourceLoadable(fileName_)) return;
     int n = IconSourceCount(fileName_);
     if (n <= 0) return;
     numberOfIcons_ = n;
     iconIndex_ = 0;
-    firstIconPending_ = true;
+    SetPendingIcon();
 }
 
 void TFileIndexIcon::SetIconIndex(int value) {
@@ -60,17 +59,13 @@ void TFileIndexIcon::SetIconIndex(int value) {
     if (value < 0) value = 0;
     if (value >= numberOfIcons_) value = numberOfIcons_ - 1;
     iconIndex_ = value;
-    SetHandle(nullptr);
-    LoadCurrentIcon();
+    SetPendingIcon();
 }
 
-void TFileIndexIcon::LoadCurrentIcon() {
-    firstIconPending_ = false;
-    SetHandle(IconSourceExtract(fileName_, iconIndex_));
-}
+void TFileIndexIcon::LoadCurrentIcon() { SetHandle(IconSourceExtract(fileName_, iconIndex_)); }
 
-void TFileIndexIcon::MakePendingImage() const {
-    if (firstIconPending_) const_cast<TFileIndexIcon*>(this)->LoadCurrentIcon();
+void TFileIndexIcon::SetPendingIcon() {
+    SetPendingHandle([file = fileName_, index = iconIndex_] { return IconSourceExtract(file, index); });
 }
 
 std::unique_ptr<ui::TGraphic> TFileIndexIcon::Clone() const {

@@ -218,7 +218,21 @@ void TCanvas::CopyRect(const RECT& dest, TCanvas& src, const RECT& srcRect) {
 
 // ---- TIcon
 
+HICON TIconImage::Handle() const {
+    if (maker_) {
+        // Once: a maker that fails leaves the image empty, and it is not asked again.
+        auto maker = std::move(maker_);
+        maker_ = nullptr;
+        icon_.reset(maker());
+    }
+    return icon_.get();
+}
+
 void TIcon::SetHandle(HICON icon) { image_ = icon ? std::make_shared<TIconImage>(icon) : nullptr; }
+
+void TIcon::SetPendingHandle(std::function<HICON()> maker) {
+    image_ = maker ? std::make_shared<TIconImage>(std::move(maker)) : nullptr;
+}
 
 int TIcon::Width() const { return GetSystemMetrics(SM_CXICON); }
 int TIcon::Height() const { return GetSystemMetrics(SM_CYICON); }
