@@ -292,15 +292,26 @@ void TWinControl::CreateWnd() {
     if (!wnd) throw Exception("Cannot create the window of '" + Name() + "'");
     handle_ = wnd;
     BoundWindows()[wnd] = this;
-    // Children are made in list order; each goes on top, so a later control covers an earlier one.
-    if (p.Style & WS_CHILD) SetWindowPos(wnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    // A later control covers an earlier one, also when its window was made first.
+    if (p.Style & WS_CHILD)
+        SetWindowPos(wnd, Parent() ? Parent()->WindowAbove(this) : HWND_TOP, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     defWndProc_ = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TWinControl::StdWndProc)));
     SendMessageA(wnd, WM_SETFONT, reinterpret_cast<WPARAM>(Font().Handle()), FALSE);
     HandleCreated();
+    // A hidden child's window waits until the child is shown or its handle is asked for.
     for (TControl* c : std::vector<TControl*>(controls_))
-        if (auto w = dynamic_cast<TWinControl*>(c)) w->Handle();
+        if (auto w = dynamic_cast<TWinControl*>(c); w && w->VisibleFlag()) w->Handle();
     AlignControls();
+}
+
+HWND TWinControl::WindowAbove(const TControl* child) const {
+    auto it = std::find(controls_.begin(), controls_.end(), child);
+    if (it == controls_.end()) return HWND_TOP;
+    for (++it; it != controls_.end(); ++it)
+        if (auto w = dynamic_cast<TWinControl*>(*it); w && w->handle_) return w->handle_;
+    return HWND_TOP;
 }
 
 void TWinControl::DestroyHandle() {
@@ -327,7 +338,7 @@ void TWinControl::InsertControl(TControl* control) {
     control->parent_ = this;
     control->ParentFontChanged();
     control->ParentColorChanged();
-    if (auto w = dynamic_cast<TWinControl*>(control); w && handle_) w->Handle();
+    if (auto w = dynamic_cast<TWinControl*>(control); w && handle_ && w->VisibleFlag()) w->Handle();
     if (control->Align() != TAlign::alNone) AlignControls();
     control->Invalidate();
 }
@@ -432,6 +443,7 @@ void TWinControl::EnabledChanged() {
 
 void TWinControl::VisibleChanged() {
     if (handle_) ShowWindow(handle_, VisibleFlag() ? SW_SHOWNA : SW_HIDE);
+    else if (VisibleFlag() && Parent() && Parent()->handle_) Handle();  // made visible
     if (Parent() && Align() != TAlign::alNone) Parent()->AlignControls();
 }
 
