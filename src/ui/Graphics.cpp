@@ -1,5 +1,8 @@
 #include "ui/Graphics.h"
 
+#include <map>
+#include <tuple>
+
 namespace ui {
 
 COLORREF ColorToRGB(TColor color) {
@@ -65,7 +68,22 @@ void TFont::SetStyle(unsigned style) {
     Changed();
 }
 
+namespace {
+
+// Fonts alike (the colour aside) share one handle: most controls take their form's font.
+using FontKey = std::tuple<String, int, BYTE, unsigned>;
+std::map<FontKey, std::weak_ptr<FontHandle>>& SharedFonts() {
+    static std::map<FontKey, std::weak_ptr<FontHandle>> fonts;
+    return fonts;
+}
+
+}  // namespace
+
 HFONT TFont::Handle() const {
+    if (!handle_) {
+        std::weak_ptr<FontHandle>& shared = SharedFonts()[FontKey(name_, height_, charset_, style_)];
+        handle_ = shared.lock();
+    }
     if (!handle_) {
         LOGFONTA lf = {};
         lf.lfHeight = height_;
@@ -77,6 +95,7 @@ HFONT TFont::Handle() const {
         lf.lfQuality = DEFAULT_QUALITY;
         lstrcpynA(lf.lfFaceName, name_.c_str(), LF_FACESIZE);
         handle_ = std::make_shared<FontHandle>(CreateFontIndirectA(&lf));
+        SharedFonts()[FontKey(name_, height_, charset_, style_)] = handle_;
     }
     return handle_->get();
 }
@@ -274,6 +293,11 @@ void TBitmap::SetHandle(HBITMAP bitmap) {
     } else {
         width_ = height_ = 0;
     }
+}
+
+HDC MeasuringDC() {
+    static MemDcHandle dc(CreateCompatibleDC(nullptr));
+    return dc.get();
 }
 
 void TBitmap::SetSize(int width, int height) {

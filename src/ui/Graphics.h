@@ -253,6 +253,9 @@ private:
 };
 
 // ---- drawing shared by the controls
+// A memory context like the screen's, kept for the process, for measuring text (asking the
+// screen's context for each measure costs two round trips to the display server under Wine).
+HDC MeasuringDC();
 
 void FillSolidRect(HDC dc, const RECT& r, TColor color);
 
