@@ -285,6 +285,11 @@ void TWinControl::CreateWnd() {
     if (handle_) return;  // made while CreateParams asked for the parent's window
     if ((p.Style & WS_CHILD) && !p.WndParent) throw Exception("Control '" + Name() + "' has no parent window");
     if (p.OwnClass && !RegisterOwnClass(p)) throw Exception("Cannot register window class " + p.ClassName);
+    // A window made while its parent shows (a hidden control shown at last) is shown once it is
+    // bound: before that its erasing would go to the class's procedure and be lost.
+    const bool showWhenBound =
+        (p.Style & WS_CHILD) && (p.Style & WS_VISIBLE) && p.WndParent && IsWindowVisible(p.WndParent);
+    if (showWhenBound) p.Style &= ~static_cast<DWORD>(WS_VISIBLE);
     HMENU id = nullptr;
     if (p.Style & WS_CHILD) id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(Parent() ? Parent()->nextChildId_++ : 1));
     HWND wnd = CreateWindowExA(p.ExStyle, p.ClassName.c_str(), p.Caption.c_str(), p.Style, p.X, p.Y, p.Width,
@@ -304,6 +309,7 @@ void TWinControl::CreateWnd() {
     for (TControl* c : std::vector<TControl*>(controls_))
         if (auto w = dynamic_cast<TWinControl*>(c); w && w->VisibleFlag()) w->Handle();
     AlignControls();
+    if (showWhenBound && handle_ == wnd) ShowWindow(wnd, SW_SHOWNA);
 }
 
 HWND TWinControl::WindowAbove(const TControl* child) const {

@@ -100,6 +100,7 @@ TEST(Controls, AHiddenChildsWindowIsMadeWhenShownInItsPlaceAmongItsSiblings) {
         children[i]->SetParent(&form);
     }
     children[1]->Hide();
+    children[1]->SetColor(clRed);
     form.Show();
     EXPECT_TRUE(children[0]->HandleAllocated());
     EXPECT_FALSE(children[1]->HandleAllocated());
@@ -113,6 +114,10 @@ TEST(Controls, AHiddenChildsWindowIsMadeWhenShownInItsPlaceAmongItsSiblings) {
     } cases[] = {{20, 0}, {60, 1}, {100, 2}, {140, 2}};
     for (const Case& c : cases)
         EXPECT_EQ(ChildWindowFromPoint(form.Handle(), POINT{c.x, 50}), children[c.child]->Handle()) << c.x;
+    // Its first erasing came to it: its own colour, not what lay there before.
+    UpdateWindow(children[1]->Handle());
+    WindowDC dc(children[1]->Handle());
+    EXPECT_EQ(GetPixel(dc.get(), 20, 40), RGB(255, 0, 0));
     // A hidden child added to a shown parent waits as well.
     auto* late = new TWinControl(&form);
     late->Hide();
