@@ -22,19 +22,22 @@ bool IconSourceLoadable(const ui::String& name) {
 }
 
 int IconSourceCount(const ui::String& name) {
-    if (!IconNameFits(name) || !IconFileIsSound(name)) return 0;
+    if (!IconNameFits(name)) return 0;
     // Most slots and the grid ask about the same file one after another, and each count reads
-    // the file: the last count stands while the file is unchanged.
+    // the file: the last count (0 for an unsound file) stands while the file is unchanged.
     static ui::String lastName;
     static TFileStamp lastStamp;
     static int lastCount = 0;
     TFileStamp stamp;
     const bool stamped = stamp.Read(name);
     if (stamped && name == lastName && stamp == lastStamp) return lastCount;
-    char buffer[kIconNameBufferSize];
-    lstrcpynA(buffer, name.c_str(), sizeof(buffer));
-    HICON n = ExtractIconA(ui::MainInstance(), buffer, static_cast<UINT>(-1));
-    const int count = static_cast<int>(reinterpret_cast<UINT_PTR>(n));
+    int count = 0;
+    if (IconFileIsSound(name)) {
+        char buffer[kIconNameBufferSize];
+        lstrcpynA(buffer, name.c_str(), sizeof(buffer));
+        HICON n = ExtractIconA(ui::MainInstance(), buffer, static_cast<UINT>(-1));
+        count = static_cast<int>(reinterpret_cast<UINT_PTR>(n));
+    }
     if (stamped) lastName = name, lastStamp = stamp, lastCount = count;
     return count;
 }

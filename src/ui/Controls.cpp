@@ -223,9 +223,10 @@ void TGraphicControl::PaintTo(HDC dc) {
     Paint();
 }
 
+// A window that does not show is painted whole when it comes to show: nothing to mark before.
 void TGraphicControl::Invalidate() {
     TWinControl* p = Parent();
-    if (p && p->HandleAllocated()) {
+    if (p && p->HandleAllocated() && IsWindowVisible(p->Handle())) {
         RECT r = BoundsRect();
         InvalidateRect(p->Handle(), &r, TRUE);
     }
@@ -393,7 +394,7 @@ RECT TWinControl::ClientRect() const {
 }
 
 void TWinControl::Invalidate() {
-    if (handle_) InvalidateRect(handle_, nullptr, TRUE);
+    if (handle_ && IsWindowVisible(handle_)) InvalidateRect(handle_, nullptr, TRUE);
 }
 
 void TWinControl::AlignControls() {
