@@ -10,17 +10,30 @@
 
 using namespace ui;
 
-TEST(PageControl, UsersTabChangeFiresOnChangeAndShowsTheSheet) {
-    TForm form(nullptr);
-    form.SetBounds(0, 0, 400, 450);
-    auto* pages = new TPageControl(&form);
-    pages->SetBounds(5, 42, 317, 373);
-    pages->SetParent(&form);
-    TTabSheet* sheets[3];
-    for (TTabSheet*& s : sheets) {
-        s = new TTabSheet(&form);
-        s->SetPageControl(pages);
+namespace {
+
+// A form (not shown yet) with a page control of `count` pages, the first one active.
+struct PagedForm {
+    explicit PagedForm(int count) {
+        form.SetBounds(0, 0, 400, 450);
+        pages = new TPageControl(&form);
+        pages->SetBounds(5, 42, 317, 373);
+        pages->SetParent(&form);
+        for (int i = 0; i < count; ++i) {
+            sheets.push_back(new TTabSheet(&form));
+            sheets.back()->SetPageControl(pages);
+        }
     }
+    TForm form{nullptr};
+    TPageControl* pages = nullptr;
+    std::vector<TTabSheet*> sheets;
+};
+
+}  // namespace
+
+TEST(PageControl, UsersTabChangeFiresOnChangeAndShowsTheSheet) {
+    PagedForm paged(3);
+    auto& [form, pages, sheets] = paged;
     auto* edit = new TEdit(&form);
     edit->SetParent(sheets[2]);
     std::vector<int> seen;
@@ -79,16 +92,8 @@ TEST(StatusBar, PanelTextsWidthsAndHeight) {
 // The controls of a page not yet shown have no windows; they answer from their own state,
 // take changes meanwhile, and hand all of it to the windows the first showing makes.
 TEST(PageControl, AHiddenPagesControlsGetTheirWindowsWhenItIsFirstShown) {
-    TForm form(nullptr);
-    form.SetBounds(0, 0, 400, 450);
-    auto* pages = new TPageControl(&form);
-    pages->SetBounds(5, 42, 317, 373);
-    pages->SetParent(&form);
-    TTabSheet* sheets[2];
-    for (TTabSheet*& s : sheets) {
-        s = new TTabSheet(&form);
-        s->SetPageControl(pages);
-    }
+    PagedForm paged(2);
+    auto& [form, pages, sheets] = paged;
     auto* combo = new TComboBox(&form);
     combo->SetParent(sheets[1]);
     for (const char* entry : {"ｽﾀｰﾄﾒﾆｭｰ", "ﾃﾞｽｸﾄｯﾌﾟ", "共通ｽﾀｰﾄﾒﾆｭｰ"}) combo->AddItem(entry);
@@ -136,15 +141,8 @@ TEST(PageControl, AHiddenPagesControlsGetTheirWindowsWhenItIsFirstShown) {
 }
 
 TEST(PageControl, AskingForAHiddenPagesControlsWindowMakesItWithoutShowingThePage) {
-    TForm form(nullptr);
-    form.SetBounds(0, 0, 400, 450);
-    auto* pages = new TPageControl(&form);
-    pages->SetParent(&form);
-    TTabSheet* sheets[2];
-    for (TTabSheet*& s : sheets) {
-        s = new TTabSheet(&form);
-        s->SetPageControl(pages);
-    }
+    PagedForm paged(2);
+    auto& [form, pages, sheets] = paged;
     auto* edit = new TEdit(&form);
     edit->SetParent(sheets[1]);
     form.Show();
