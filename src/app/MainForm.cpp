@@ -66,7 +66,7 @@ void TForm1::ComposeTabs() {
     ShortcutArea = std::make_unique<shortcuts::TShortcutArea>(
         bench, *Desktop, *VxShellLink1, [this](const String& a, const String& b) { ShowNotice(a, b); });
     StartMenu = std::make_unique<shortcuts::TStartMenuTab>(
-        bench, shortcuts::TStartMenuControls{Image23, ComboBox1, IEButton10, IEButton8, Label8, VxShellLink2});
+        bench, shortcuts::TStartMenuControls{PTShellTree1, Image23, ComboBox1, IEButton10, IEButton8, Label8, VxShellLink2});
     Options = std::make_unique<options::TOptionsTab>(std::array<TIEButton*, 4>{disp, system, mouse, tweak});
 }
 
@@ -226,9 +226,11 @@ void TForm1::DropDst1FileDrop(TObject*, const std::vector<String>& files, int, i
 }
 void TForm1::Image1Click(TObject*) { ShortcutArea->Select(); }
 void TForm1::Image23Click(TObject*) { StartMenu->ShowItemIcon(); }
-void TForm1::IEButton10Click(TObject*) { StartMenu->SaveMenuIcon(); }
+void TForm1::IEButton10Click(TObject*) { StartMenu->ChangeMenuIcon(); }
 void TForm1::IEButton9Click(TObject*) { StartMenu->UseTargetIcon(); }
-void TForm1::ComboBox1Change(TObject*) {}
+void TForm1::ComboBox1Change(TObject*) { StartMenu->FolderChanged(); }
+void TForm1::PTShellTree1MouseDown(TObject*, TMouseButton, TShiftState, int, int) { StartMenu->ItemClicked(); }
+void TForm1::PTShellTree1KeyDown(TObject*, WORD& key, TShiftState) { StartMenu->TreeKeyDown(key); }
 
 // ---- options tab
 

@@ -47,7 +47,8 @@ public:
     TIEButton *IEButton1, *IEButton2;  // 全て, 標準
     ui::TPanel* Panel3;
 
-    // Start-menu tab (the shell tree's place stays empty for now)
+    // Start-menu tab
+    shell::TPTShellTree* PTShellTree1;
     ui::TBevel* Bevel26;
     ui::TImage* Image23;
     ui::TComboBox* ComboBox1;
@@ -128,6 +129,8 @@ public:
     void IEButton10Click(ui::TObject* sender);
     void IEButton9Click(ui::TObject* sender);
     void ComboBox1Change(ui::TObject* sender);
+    void PTShellTree1MouseDown(ui::TObject* sender, ui::TMouseButton button, ui::TShiftState shift, int x, int y);
+    void PTShellTree1KeyDown(ui::TObject* sender, WORD& key, ui::TShiftState shift);
 
     // ---- options tab
     void dispClick(ui::TObject* sender);

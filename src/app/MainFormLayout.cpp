@@ -141,12 +141,17 @@ void TForm1::BuildDesktopTab() {
 
 void TForm1::BuildStartMenuTab() {
     TTabSheet* t = TabSheet5;
+    PTShellTree1 = Make<shell::TPTShellTree>(this, t, "PTShellTree1", 0, 0, 309, 223);
+    PTShellTree1->SetOptions(shell::TPTShellTreeOptions(0x3F9));
+    PTShellTree1->SetShowRoot(false);
+    PTShellTree1->SetIndent(20);
+    PTShellTree1->BaseFolder().ReadPidl(std::string("\x01\x0B", 2));  // the Start menu
     Bevel26 = Make<TBevel>(this, t, "Bevel26", 6, 231, 43, 40);
     Image23 = Make<TImage>(this, t, "Image23", 12, 234, 32, 32);
     Image23->SetTransparent(true);
     ComboBox1 = Make<TComboBox>(this, t, "ComboBox1", 57, 237, 127, 24);
     ComboBox1->SetItemHeight(16);
-    for (const char* entry : {"ｽﾀｰﾄﾒﾆｭｰ", "ﾃﾞｽｸﾄｯﾌﾟ", "共通ｽﾀｰﾄﾒﾆｭｰ", "共通ﾃﾞｽｸﾄｯﾌﾟ"}) ComboBox1->AddItem(entry);
+    for (const shortcuts::TMenuFolder& folder : shortcuts::kMenuFolders) ComboBox1->AddItem(folder.Entry);
     IEButton10 = MakeButton(this, t, "IEButton10", 192, 234, 112, 34, "ﾒﾆｭｰｱｲｺﾝ変更", "GLYPH_MENUICON");
     Label43 = MakeLabel(this, t, "Label43", 8, 276, "このﾘｽﾄから直接ｱｲｺﾝの読み出せないｱｲﾃﾑの変更は、");
     Label37 = MakeLabel(this, t, "Label37", 8, 291, "ｱｲｺﾝ右ｸﾘｯｸ→ﾌﾟﾛﾊﾟﾃｨ の[ｱｲｺﾝ変更]でおこなってください ");
@@ -155,6 +160,12 @@ void TForm1::BuildStartMenuTab() {
     Label8 = Make<TLabel>(this, t, "Label8", 6, 324, 220, 13);
     Label8->SetAutoSize(false);
 
+    PTShellTree1->OnMouseDown = [this](TObject* sender, TMouseButton button, TShiftState shift, int x, int y) {
+        PTShellTree1MouseDown(sender, button, shift, x, y);
+    };
+    PTShellTree1->OnKeyDown = [this](TObject* sender, WORD& key, TShiftState shift) {
+        PTShellTree1KeyDown(sender, key, shift);
+    };
     Image23->OnClick = Handler(&TForm1::Image23Click);
     ComboBox1->OnChange = Handler(&TForm1::ComboBox1Change);
     IEButton10->OnClick = Handler(&TForm1::IEButton10Click);

@@ -5,27 +5,6 @@
 #include "components/FileIndexIcon.h"
 #include "ui/Forms.h"
 
-namespace {
-
-// Puts the remembered screen cursor back, also when the load is left by an exception.
-class CursorScope {
-public:
-    explicit CursorScope(bool busy) : busy_(busy), saved_(ui::Screen().Cursor()) {
-        if (busy_) ui::Screen().SetCursor(ui::crHourGlass);
-    }
-    ~CursorScope() {
-        if (busy_) ui::Screen().SetCursor(saved_);
-    }
-    CursorScope(const CursorScope&) = delete;
-    CursorScope& operator=(const CursorScope&) = delete;
-
-private:
-    bool busy_;
-    ui::TCursor saved_;
-};
-
-}  // namespace
-
 TIconListBox::TIconListBox(ui::TComponent* owner) : ui::TCustomListBox(owner) {
     SetStyle(ui::TListBoxStyle::lbOwnerDrawFixed);
     SetItemHeight(GetSystemMetrics(SM_CYICON) + 6);
@@ -51,7 +30,7 @@ void TIconListBox::HandleCreated() {
     // (at once without caching, cell by cell with it).
     icons_.resize(static_cast<size_t>(ItemCount()));
     if (!enableCaching_ && !icons_.empty()) {
-        CursorScope cursor(true);
+        ui::TCursorScope cursor(true);
         ExtractAll();
     }
 }
@@ -116,7 +95,7 @@ void TIconListBox::LoadIcons() {
     UpdateEnabled();
     if (!IconSourceLoadable(fileName_)) return;
 
-    CursorScope cursor(!enableCaching_);
+    ui::TCursorScope cursor(!enableCaching_);
     int n = IconSourceCount(fileName_);
     numberOfIcons_ = n;
     if (n <= 0) return;

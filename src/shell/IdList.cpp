@@ -95,6 +95,29 @@ HIMAGELIST ImageListOf(UINT sizeFlag) {
         SHGetFileInfoA("C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX | sizeFlag));
 }
 
+// A shell with more image lists than the small and the large one (extra large, jumbo, ...)
+// hands out one index for all of them (Wine's does): they get the same images, so that the
+// indexes it gives after the overlays were added still name the same picture in every list.
+void KeepOtherListsInStep(HMODULE shell32, int before, int after) {
+    using GetImageList = HRESULT(WINAPI*)(int, REFIID, void**);
+    static const GUID kImageListIid = {0x46eb5926, 0x582e, 0x4017, {0x9f, 0xdf, 0xe8, 0x99, 0x8d, 0xaa, 0x09, 0x50}};
+    const auto get = reinterpret_cast<GetImageList>(reinterpret_cast<void*>(GetProcAddress(shell32, "SHGetImageList")));
+    if (!get || after <= before) return;
+    // SHIL_EXTRALARGE, SHIL_SYSSMALL, SHIL_JUMBO.
+    for (int which : {2, 3, 4}) {
+        HIMAGELIST list = nullptr;
+        if (FAILED(get(which, kImageListIid, reinterpret_cast<void**>(&list))) || !list) continue;
+        if (ImageList_GetImageCount(list) != before) continue;  // kept by the shell itself
+        int cx = 16, cy = 16;
+        ImageList_GetIconSize(list, &cx, &cy);
+        for (int resource = 29; resource < 29 + (after - before); ++resource) {
+            ui::IconHandle icon(static_cast<HICON>(
+                LoadImageA(shell32, MAKEINTRESOURCEA(resource), IMAGE_ICON, cx, cy, LR_SHARED)));
+            if (icon) ImageList_AddIcon(list, icon.get());
+        }
+    }
+}
+
 // Without this the shared and shortcut overlays of the system image list show nothing on
 // Windows NT with the newer common controls.
 void RegisterShellOverlays() {
@@ -108,6 +131,7 @@ void RegisterShellOverlays() {
         HIMAGELIST list;
         int size;
     } lists[] = {{ImageListOf(SHGFI_SMALLICON), 16}, {ImageListOf(SHGFI_LARGEICON), 32}};
+    const int before = lists[0].list ? ImageList_GetImageCount(lists[0].list) : 0;
     for (const auto& l : lists) {
         if (!l.list) continue;
         const int resources[] = {29, 30};
@@ -119,6 +143,7 @@ void RegisterShellOverlays() {
             if (index >= 0) ImageList_SetOverlayImage(l.list, index, i + 1);
         }
     }
+    KeepOtherListsInStep(shell32.get(), before, lists[0].list ? ImageList_GetImageCount(lists[0].list) : 0);
 }
 
 }  // namespace

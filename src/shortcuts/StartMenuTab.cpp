@@ -4,8 +4,99 @@
 
 namespace shortcuts {
 
+const TMenuFolder kMenuFolders[4] = {
+    {"ｽﾀｰﾄﾒﾆｭｰ", CSIDL_STARTMENU},
+    {"ﾃﾞｽｸﾄｯﾌﾟ", CSIDL_DESKTOP},
+    {"共通ｽﾀｰﾄﾒﾆｭｰ", CSIDL_COMMON_STARTMENU},
+    {"共通ﾃﾞｽｸﾄｯﾌﾟ", CSIDL_COMMON_DESKTOPDIRECTORY},
+};
+
 TStartMenuTab::TStartMenuTab(icons::TWorkbench& bench, const TStartMenuControls& controls)
     : bench_(bench), controls_(controls) {}
+
+void TStartMenuTab::SwitchRoot(std::initializer_list<BYTE> folders) {
+    ui::TTreeUpdateLock lock(controls_.Tree->Items());
+    bool first = true;
+    for (BYTE csidl : folders) {
+        if (!first) Sleep(100);
+        first = false;
+        controls_.Tree->BaseFolder().SetSpecialFolder(csidl);
+    }
+}
+
+void TStartMenuTab::RootForFolderBox() {
+    const int index = controls_.Folders->ItemIndex();
+    if (index < 0 || index >= static_cast<int>(std::size(kMenuFolders))) return;
+    SwitchRoot({kMenuFolders[index].Csidl});
+}
+
+void TStartMenuTab::FolderChanged() {
+    const int index = controls_.Folders->ItemIndex();
+    if (index < 0 || index >= static_cast<int>(std::size(kMenuFolders))) return;
+    const BYTE csidl = kMenuFolders[index].Csidl;
+    if (csidl == kPassThroughFolder)
+        SwitchRoot({csidl});
+    else
+        SwitchRoot({kPassThroughFolder, csidl});
+}
+
+void TStartMenuTab::TreeKeyDown(WORD key) {
+    if (key != VK_F5) return;
+    SwitchRoot({kPassThroughFolder, CSIDL_DESKTOP, CSIDL_STARTMENU});
+    RootForFolderBox();
+}
+
+void TStartMenuTab::EnableItemControls(bool enabled) {
+    controls_.ChangeButton->SetEnabled(enabled);
+    controls_.LoadButton->SetEnabled(enabled);
+    bench_.Grid().SetEnabled(enabled);
+}
+
+void TStartMenuTab::ItemClicked() {
+    shell::TPTShTreeData* data = controls_.Tree->SelectedData();
+    if (!controls_.Tree->Selected() || !data) return;
+    TVxShellLink& link = *controls_.Link;
+    controls_.ItemIcon->Hide();
+    controls_.ChangeButton->SetEnabled(false);
+    controls_.LoadButton->SetEnabled(false);
+    link.SetFileName(ui::String());
+    link.SetTarget(ui::String());
+    link.FileIcon().SetFileName(ui::String());
+    link.FileIcon().SetIconIndex(0);
+    MenuIconFile.clear();
+    MenuIconIndex = 0;
+    shortcutRead_ = false;
+    MenuItemPath = data->PathName();
+    if (!ui::ExtractFileExt(MenuItemPath).empty()) {
+        // For any file but a shortcut this names a shortcut beside it, which normally does not exist.
+        link.SetFileName(MenuItemPath);
+        link.Load();
+        shortcutRead_ = ui::FileExists(link.FileName());
+        ui::String file = link.FileIcon().FileName();
+        int index = link.FileIcon().IconIndex();
+        if (file.empty()) {
+            file = link.Target();
+            index = 0;
+        }
+        icons::TGridUpdate update(bench_.Grid());
+        if (!file.empty()) {
+            controls_.ItemIcon->Show();
+            icons::PaintIconInto(controls_.ItemIcon, file, index);
+            MenuIconFile = file;
+            MenuIconIndex = index;
+            bench_.ShowInGrid(file, index);
+        } else {
+            controls_.ItemIcon->Hide();
+        }
+    }
+    if (controls_.ItemIcon->Visible() && bench_.Grid().ItemIndex() != -1) {
+        EnableItemControls(true);
+    } else {
+        bench_.ShowCaption("Vemlora ");
+        EnableItemControls(false);
+    }
+    controls_.TargetLabel->SetCaption(link.Target());
+}
 
 void TStartMenuTab::ShowItemIcon() {
     if (MenuIconFile.empty()) return;
@@ -16,15 +107,18 @@ void TStartMenuTab::ShowItemIcon() {
     }
 }
 
-void TStartMenuTab::SaveMenuIcon() {
-    if (MenuItemPath.empty()) return;  // nothing selected in the tree
+void TStartMenuTab::ChangeMenuIcon() {
     TVxShellLink& link = *controls_.Link;
     link.SetFileName(MenuItemPath);
-    if (!MenuIconFile.empty() && !link.Target().empty()) {
+    // Only a shortcut the last press read is rewritten: after a folder or a plain file there
+    // is nothing of its own to keep, and a write would make a new file.
+    if (shortcutRead_ && !MenuIconFile.empty() && !link.Target().empty()) {
         link.FileIcon().SetFileName(MenuIconFile);
         link.FileIcon().SetIconIndex(MenuIconIndex);
         link.Save();
     }
+    SwitchRoot({kPassThroughFolder, CSIDL_STARTMENU});
+    RootForFolderBox();
 }
 
 void TStartMenuTab::UseTargetIcon() {
@@ -41,7 +135,7 @@ void TStartMenuTab::Assign(const ui::String& file, int index) {
     MenuIconFile = file;
     MenuIconIndex = index;
     icons::PaintIconInto(controls_.ItemIcon, file, index);
-    if (controls_.ChangeButton->Enabled()) SaveMenuIcon();
+    if (controls_.ChangeButton->Enabled()) ChangeMenuIcon();
 }
 
 }  // namespace shortcuts

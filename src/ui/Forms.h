@@ -114,4 +114,22 @@ private:
 
 TScreen& Screen();
 
+// Shows the hourglass for a scope (when `busy`) and puts the screen cursor back at its end,
+// also when the scope is left by an exception.
+class TCursorScope {
+public:
+    explicit TCursorScope(bool busy = true) : busy_(busy), saved_(Screen().Cursor()) {
+        if (busy_) Screen().SetCursor(crHourGlass);
+    }
+    ~TCursorScope() {
+        if (busy_) Screen().SetCursor(saved_);
+    }
+    TCursorScope(const TCursorScope&) = delete;
+    TCursorScope& operator=(const TCursorScope&) = delete;
+
+private:
+    bool busy_;
+    TCursor saved_;
+};
+
 }  // namespace ui

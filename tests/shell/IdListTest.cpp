@@ -335,11 +335,22 @@ TEST(SystemImageList, OnWindowsNTTheShellOverlaysAreAddedOnceToBothLists) {
     ImageList_GetIconSize(largeList, &cx, &cy);
     EXPECT_EQ(cx, 32);
     const int added = applies ? 2 : 0;
-    EXPECT_EQ(ImageList_GetImageCount(smallList), small + added);
-    EXPECT_EQ(ImageList_GetImageCount(largeList), large + added);
+    // Only the variants make this the process's first request (in the whole run the shell
+    // tree's tests ask for the list before): there the images added can be counted.
+    if (!personality.empty()) {
+        EXPECT_EQ(ImageList_GetImageCount(smallList), small + added);
+        EXPECT_EQ(ImageList_GetImageCount(largeList), large + added);
+        // The shell's next index names its own new image, not one of the overlays (a shell
+        // with more lists than these two counts its indexes in all of them).
+        TempDir dir;
+        dir.MakeDir("folder");
+        const int folder = SysIconIndex(ListOf(dir / "folder").get(), SHGFI_SMALLICON | SHGFI_OPENICON);
+        EXPECT_TRUE(folder < small || folder >= small + added) << folder;
+    }
+    const int registered = ImageList_GetImageCount(smallList);
     SystemImageList(0);
     SystemImageList(1);
-    EXPECT_EQ(ImageList_GetImageCount(smallList), small + added) << "once per process";
+    EXPECT_EQ(ImageList_GetImageCount(smallList), registered) << "once per process";
 }
 
 }  // namespace

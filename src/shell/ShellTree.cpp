@@ -1,0 +1,851 @@
+#include "shell/ShellTree.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+#include <unordered_set>
+
+#include "shell/ShellModule.h"
+#include "ui/ComError.h"
+#include "ui/Forms.h"
+#include "ui/Guard.h"
+#include "ui/SysUtils.h"
+
+namespace shell {
+
+using ui::TTreeNode;
+
+namespace {
+
+// Context-menu commands start here; the ones below are the control's own.
+constexpr UINT kFirstMenuCommand = 50;
+// What the shell gives an item's path at most, and help texts.
+constexpr UINT kTextBuffer = 261;
+// The overlay images of the shared-hand and the shortcut arrow (index + 1 in the state).
+constexpr int kShareOverlay = 0;
+constexpr int kLinkOverlay = 1;
+constexpr unsigned kChangeInterval = 400;    // the tree has the focus
+constexpr unsigned kIdleChangeInterval = 2000;
+constexpr unsigned kSelectionInterval = 500;
+
+// The shell's answer to a comparison: the low 16 bits, signed.
+int CompareResult(HRESULT hr) { return static_cast<short>(HRESULT_CODE(hr)); }
+
+bool SameItem(IShellFolder* folder, LPCITEMIDLIST a, LPCITEMIDLIST b) {
+    const HRESULT hr = folder->CompareIDs(0, a, b);
+    return SUCCEEDED(hr) && CompareResult(hr) == 0;
+}
+
+// The bytes of a relative list, as a key for the exact-match search of a refresh.
+std::string KeyOf(LPCITEMIDLIST list) {
+    return std::string(reinterpret_cast<const char*>(list), IdListSize(list));
+}
+
+// The drive part of a path: "C:" or "\\server\share"; empty when it has none.
+ui::String DriveOf(const ui::String& path) {
+    if (path.size() >= 2 && path[1] == ':') return path.substr(0, 2);
+    if (path.size() >= 2 && path[0] == '\\' && path[1] == '\\') {
+        size_t share = path.find('\\', 2);
+        if (share == ui::String::npos) return {};
+        size_t end = path.find('\\', share + 1);
+        return path.substr(0, end);
+    }
+    return {};
+}
+
+// Whether a folder holds a subfolder now, read from the disk.
+bool HasSubfolderOnDisk(const ui::String& path) {
+    WIN32_FIND_DATAA found;
+    ui::FindHandle find(FindFirstFileA((AppendCharIfMissing(path, '\\') + "*").c_str(), &found));
+    if (!find) return false;
+    do {
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && strcmp(found.cFileName, ".") != 0 &&
+            strcmp(found.cFileName, "..") != 0)
+            return true;
+    } while (FindNextFileA(find.get(), &found));
+    return false;
+}
+
+// Some systems never draw an overlay from the shell's image list, although the list takes the
+// overlay images (Wine). Found out once, by drawing the shortcut overlay over an image and
+// comparing with the image alone.
+bool SystemListDrawsOverlays(HIMAGELIST list) {
+    static int answer = -1;
+    if (answer >= 0) return answer != 0;
+    answer = 1;
+    if (!list || ImageList_GetImageCount(list) < 1) return true;
+    int cx = 16, cy = 16;
+    ImageList_GetIconSize(list, &cx, &cy);
+    ui::WindowDC screen(nullptr);
+    ui::MemDcHandle dc(CreateCompatibleDC(screen.get()));
+    ui::BitmapHandle bitmap(CreateCompatibleBitmap(screen.get(), cx * 2, cy));
+    if (!dc || !bitmap) return true;
+    ui::SelectObjectScope select(dc.get(), bitmap.get());
+    RECT all = {0, 0, cx * 2, cy};
+    FillRect(dc.get(), &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    ImageList_Draw(list, 0, dc.get(), 0, 0, ILD_NORMAL);
+    ImageList_Draw(list, 0, dc.get(), cx, 0, ILD_NORMAL | INDEXTOOVERLAYMASK(kLinkOverlay + 1));
+    bool same = true;
+    for (int y = 0; y < cy && same; ++y)
+        for (int x = 0; x < cx && same; ++x) same = GetPixel(dc.get(), x, y) == GetPixel(dc.get(), x + cx, y);
+    answer = same ? 0 : 1;
+    return answer != 0;
+}
+
+// The shell's own overlay icons (resources 29 and 30 of its module), loaded once and shared.
+HICON OverlayIcon(int overlay) {
+    static HICON icons[2] = {};
+    static bool loaded[2] = {};
+    if (overlay < 0 || overlay > 1) return nullptr;
+    if (!loaded[overlay]) {
+        loaded[overlay] = true;
+        if (HMODULE shell32 = GetModuleHandleA("shell32.dll"))
+            icons[overlay] = static_cast<HICON>(
+                LoadImageA(shell32, MAKEINTRESOURCEA(29 + overlay), IMAGE_ICON, 16, 16, LR_SHARED));
+    }
+    return icons[overlay];
+}
+
+}  // namespace
+
+// ---- TPTCustomTreeView
+
+TPTCustomTreeView::TPTCustomTreeView(ui::TComponent* owner) : ui::TTreeView(owner) {}
+
+TPTCustomTreeView::~TPTCustomTreeView() { shownMenu_.reset(); }
+
+void TPTCustomTreeView::SetShownContextMenu(IContextMenu* menu) {
+    if (menu) menu->AddRef();
+    shownMenu_.attach(menu);
+}
+
+bool TPTCustomTreeView::Notify(NMHDR* header, LRESULT& result) {
+    switch (header->code) {
+        case NM_CUSTOMDRAW: {
+            auto* cd = reinterpret_cast<NMTVCUSTOMDRAW*>(header);
+            const DWORD stage = cd->nmcd.dwDrawStage;
+            result = CDRF_DODEFAULT;
+            if (stage == CDDS_PREPAINT) {
+                if (WantsItemDraw()) result = CDRF_NOTIFYITEMDRAW;
+            } else if (stage == CDDS_ITEMPREPAINT || stage == CDDS_ITEMPOSTPAINT) {
+                TTreeNode* node = cd->nmcd.lItemlParam ? reinterpret_cast<TTreeNode*>(cd->nmcd.lItemlParam)
+                                                       : Items().NodeFromItem(reinterpret_cast<HTREEITEM>(cd->nmcd.dwItemSpec));
+                TPTCustomDraw draw;
+                draw.Info = cd;
+                draw.Stage = stage;
+                draw.DC = cd->nmcd.hdc;
+                draw.Rect = cd->nmcd.rc;
+                draw.ItemState = cd->nmcd.uItemState;
+                if (node) CustomDrawItem(draw, node);
+                result = draw.Result;
+            }
+            return true;
+        }
+        case NM_RCLICK: {
+            const DWORD pos = GetMessagePos();
+            POINT screen = {static_cast<short>(LOWORD(pos)), static_cast<short>(HIWORD(pos))};
+            POINT client = screen;
+            ScreenToClient(Handle(), &client);
+            TTreeNode* node = GetNodeAt(client.x, client.y);
+            result = node && ContextMenuRequest(node, screen) ? 1 : 0;
+            return true;
+        }
+        case TVN_BEGINDRAGA:
+        case TVN_BEGINDRAGW:
+        case TVN_BEGINRDRAGA:
+        case TVN_BEGINRDRAGW: {
+            auto* tv = reinterpret_cast<NMTREEVIEWA*>(header);
+            TTreeNode* node = Items().NodeFromItem(tv->itemNew.hItem);
+            const bool right = header->code == TVN_BEGINRDRAGA || header->code == TVN_BEGINRDRAGW;
+            if (node) BeginDragNode(node, right ? ui::TMouseButton::mbRight : ui::TMouseButton::mbLeft);
+            return true;
+        }
+        default:
+            return false;
+    }
+}
+
+bool TPTCustomTreeView::MenuMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+    if (!shownMenu_) return false;
+    if (msg == WM_MENUSELECT) {
+        const UINT command = LOWORD(wp), flags = HIWORD(wp);
+        ui::String hint;
+        if (command >= kFirstMenuCommand && !(flags & (MF_POPUP | MF_SEPARATOR))) {
+            char text[kTextBuffer] = "";
+            if (SUCCEEDED(shownMenu_->GetCommandString(command - kFirstMenuCommand, GCS_HELPTEXTA, nullptr, text,
+                                                       sizeof text)))
+                hint.assign(text, strnlen(text, sizeof text));
+        }
+        PopupHint(hint);
+        result = 0;
+        return true;
+    }
+    ui::ComPtr<IContextMenu3> menu3;
+    if (SUCCEEDED(shownMenu_.As(IID_IContextMenu3, menu3)) && menu3) {
+        LRESULT answer = 0;
+        if (SUCCEEDED(menu3->HandleMenuMsg2(msg, wp, lp, &answer))) {
+            result = answer;
+            return true;
+        }
+    }
+    if (msg == WM_MENUCHAR) return false;
+    ui::ComPtr<IContextMenu2> menu2;
+    if (SUCCEEDED(shownMenu_.As(IID_IContextMenu2, menu2)) && menu2 && SUCCEEDED(menu2->HandleMenuMsg(msg, wp, lp))) {
+        result = msg == WM_INITMENUPOPUP ? 0 : TRUE;
+        return true;
+    }
+    return false;
+}
+
+void TPTCustomTreeView::KeyDown(WORD& key, ui::TShiftState shift) {
+    ui::TTreeView::KeyDown(key, shift);
+    if (key == 0) return;
+    const ui::TShiftState mods = shift & (ui::ssShift | ui::ssCtrl | ui::ssAlt);
+    if ((key == VK_APPS && mods == 0) || (key == VK_F10 && mods == ui::ssShift)) {
+        if (TTreeNode* node = Selected()) {
+            RECT r = node->DisplayRect(true);
+            POINT p = ClientToScreen(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+            if (ContextMenuRequest(node, p)) key = 0;
+        }
+        return;
+    }
+    KeyCommand(key, shift);
+}
+
+// ---- TPTCustomShellTree
+
+class TPTCustomShellTree::InternalChangeScope {
+public:
+    explicit InternalChangeScope(TPTCustomShellTree* tree) : tree_(tree) { ++tree_->internalChange_; }
+    ~InternalChangeScope() { --tree_->internalChange_; }
+    InternalChangeScope(const InternalChangeScope&) = delete;
+    InternalChangeScope& operator=(const InternalChangeScope&) = delete;
+
+private:
+    TPTCustomShellTree* tree_;
+};
+
+TPTCustomShellTree::TPTCustomShellTree(ui::TComponent* owner)
+    : TPTCustomTreeView(owner), baseFolder_(new TPTShellLocator), currentFolder_(new TPTShellLocator) {
+    updateTimer_ = new ui::TTimer(this);
+    updateTimer_->SetEnabled(false);
+    updateTimer_->OnTimer = [this](ui::TObject*) { TimerStep(); };
+    baseFolder_->OnChange = [this](TPTShellLocator*) { BaseFolderChanged(); };
+    currentFolder_->OnChange = [this](TPTShellLocator*) { CurrentFolderChanged(); };
+    SetShowRoot(false);
+    SetLazyImages(true);
+    SetStyleFlag(TVS_DISABLEDRAGDROP, !options_.Contains(ptstoOleDrag));
+    // The shell's shared list: never destroyed here.
+    SetImages(SystemImageList(0));
+}
+
+TPTCustomShellTree::~TPTCustomShellTree() {
+    updateTimer_->SetEnabled(false);
+    updateTimer_->OnTimer = nullptr;
+    // The nodes' data go while this object can still free them.
+    DestroyHandle();
+    changeThread_.reset();
+    baseFolder_->OnChange = nullptr;
+    currentFolder_->OnChange = nullptr;
+}
+
+HWND TPTCustomShellTree::OwnerWindow() const {
+    for (const ui::TControl* c = this; c; c = c->Parent())
+        if (auto* form = dynamic_cast<const ui::TForm*>(c))
+            return form->HandleAllocated() ? const_cast<ui::TForm*>(form)->Handle() : nullptr;
+    return nullptr;
+}
+
+TPTShTreeData* TPTCustomShellTree::NodeData(TTreeNode* node) const {
+    if (!node || node->TreeView() != this || !ownData_.count(node->Data())) return nullptr;
+    return static_cast<TPTShTreeData*>(node->Data());
+}
+
+void TPTCustomShellTree::SetOptions(TPTShellTreeOptions options) {
+    if (options_ == options) return;
+    const TPTShellTreeOptions old = options_;
+    options_ = options;
+    SetStyleFlag(TVS_DISABLEDRAGDROP, !options.Contains(ptstoOleDrag));
+    if (!HandleAllocated()) return;
+    if (old.Contains(ptstoOleDrop) != options.Contains(ptstoOleDrop)) {
+        if (options.Contains(ptstoOleDrop)) RegisterDropTarget();
+        else RevokeDropTarget();
+    }
+    if (old.Contains(ptstoDynamicRefresh) != options.Contains(ptstoDynamicRefresh)) {
+        if (options.Contains(ptstoDynamicRefresh)) {
+            StartChangeWatch();
+        } else if (changeThread_) {
+            changeThread_->ClearWatches();
+            watched_.clear();
+        }
+    }
+}
+
+void TPTCustomShellTree::HandleCreated() {
+    TPTCustomTreeView::HandleCreated();
+    if (options_.Contains(ptstoOleDrop)) RegisterDropTarget();
+    if (!Loading() && options_.Contains(ptstoAutoFill) && Items().Count() == 0)
+        PostMessageA(Handle(), WM_SHELLTREE_FILL, 0, 0);
+}
+
+void TPTCustomShellTree::HandleDestroying() {
+    updateTimer_->SetEnabled(false);
+    timerTag_ = 0;
+    {
+        InternalChangeScope internal(this);
+        SetSelected(nullptr);
+        TPTCustomTreeView::HandleDestroying();
+    }
+    RevokeDropTarget();
+    // The thread posts to this window only: a new window gets a new thread.
+    changeThread_.reset();
+    watched_.clear();
+}
+
+void TPTCustomShellTree::Loaded() {
+    expandLock_ = -1;
+    try {
+        TPTCustomTreeView::Loaded();
+    } catch (...) {
+        expandLock_ = 0;
+        throw;
+    }
+    expandLock_ = 0;
+    if (options_.Contains(ptstoAutoFill) && Items().Count() == 0 && HandleAllocated()) FillTree();
+}
+
+void TPTCustomShellTree::WndProc(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+    switch (msg) {
+        case WM_SHELLTREE_FILL:
+            if (Items().Count() == 0) FillTree();
+            result = 0;
+            return;
+        case WM_CHANGENOTIFY:
+            ChangeNotified();
+            result = 0;
+            return;
+        default:
+            TPTCustomTreeView::WndProc(msg, wp, lp, result);
+    }
+}
+
+void TPTCustomShellTree::BaseFolderChanged() {
+    if (Loading()) return;
+    {
+        InternalChangeScope internal(this);
+        currentFolder_->Clear();
+    }
+    if (!options_.Contains(ptstoAutoFill)) return;
+    immediateUpdate_ = -1;
+    // Without a window the fill comes when the window is made.
+    if (HandleAllocated()) FillTree();
+}
+
+void TPTCustomShellTree::CurrentFolderChanged() {
+    if (Items().Count() > 0) SelectIdList(currentFolder_->GetIdList());
+}
+
+void TPTCustomShellTree::FillTree() {
+    if (fillLocked_ || IsEditing()) {
+        fillPending_ = true;
+        return;
+    }
+    ui::TCursorScope busy;
+    {
+        InternalChangeScope internal(this);
+        SetSelected(nullptr);
+        Items().Clear();
+    }
+    ui::ComPtr<IShellFolder> folder;
+    if (LPCITEMIDLIST base = baseFolder_->GetIdList()) ui::OleCheck(BindToIdList(base, folder));
+    else ui::OleCheck(SHGetDesktopFolder(folder.put()));
+    if (!folder) ui::OleCheck(E_FAIL);
+    FillNode(folder.get(), nullptr);
+    if (LPCITEMIDLIST current = currentFolder_->GetIdList()) SelectIdList(current);
+    else SetSelected(Items().GetFirstNode());
+    folder.reset();
+    if (options_.Contains(ptstoDynamicRefresh) && !Designing()) StartChangeWatch();
+}
+
+void TPTCustomShellTree::FillNode(IShellFolder* folder, TTreeNode* parentNode) {
+    if (OnFillStart) OnFillStart(this);
+    struct Complete {
+        TPTCustomShellTree* tree;
+        bool done = false;
+        void Raise() {
+            done = true;
+            if (tree->OnFillComplete) tree->OnFillComplete(tree);
+        }
+        ~Complete() {
+            // On the way out of an error: the notice may not raise a second one.
+            if (!done) ui::Guarded([this] { Raise(); });
+        }
+    } complete{this};
+    ui::ComPtr<IMalloc> allocator;
+    ui::OleCheck(SHGetMalloc(allocator.put()));
+    ui::TTreeUpdateLock lock(Items());
+    const bool rootFill = parentNode == nullptr;
+    LPCITEMIDLIST parentList = nullptr;
+    if (rootFill) {
+        // The top node: the base folder itself, named as its parent names it.
+        const IdList base = CopyIdList(allocator.get(), baseFolder_->GetIdList());
+        const ui::String text = DisplayNameOfAbs(base.get());
+        std::unique_ptr<TPTShTreeData> data(new TPTShTreeData(this));
+        data->Init(nullptr, allocator.get(), base.get());
+        data->SetFolder(folder);
+        ownData_.insert(data.get());
+        try {
+            parentNode = Items().AddChildObject(nullptr, text, data.get());
+        } catch (...) {
+            ownData_.erase(data.get());
+            throw;
+        }
+        parentList = data.release()->AbsoluteIdList();
+        lastInserted_ = parentNode;
+    } else {
+        TPTShTreeData* data = NodeData(parentNode);
+        if (!data) return;
+        parentList = data->AbsoluteIdList();
+    }
+    DWORD flags = SHCONTF_FOLDERS;
+    if (options_.Contains(ptstoShowHidden)) flags |= SHCONTF_INCLUDEHIDDEN;
+    if (options_.Contains(ptstoIncludeNonFolders)) flags |= SHCONTF_NONFOLDERS;
+    ui::ComPtr<IEnumIDList> items;
+    HRESULT hr = folder->EnumObjects(GetActiveWindow(), flags, items.put());
+    if (FAILED(hr)) {
+        // Kept expandable, so that the user can try again (a drive without a disk).
+        parentNode->SetHasChildren(true);
+        complete.Raise();
+        return;
+    }
+    hr = S_FALSE;
+    if (items) {
+        for (;;) {
+            LPITEMIDLIST raw = nullptr;
+            ULONG fetched = 0;
+            hr = items->Next(1, &raw, &fetched);
+            IdList item(allocator.get(), raw);
+            if (hr != S_OK) break;
+            if (!item) continue;
+            ui::OleCheck(AddShellItem(folder, item.get(), parentNode, parentList));
+        }
+    }
+    filled_.insert(parentNode);
+    if (!parentNode->GetFirstChild()) parentNode->SetHasChildren(false);
+    SortChildren(parentNode);
+    if (rootFill) parentNode->Expand(false);
+    if (FAILED(hr)) ui::OleCheck(hr);
+    complete.Raise();
+}
+
+bool TPTCustomShellTree::DoAddItem(IShellFolder* parentFolder, LPCITEMIDLIST parentAbsIdList, ULONG attributes,
+                                   LPCITEMIDLIST itemRelIdList) {
+    BOOL allow = -1;
+    if (OnAddItem) OnAddItem(this, parentFolder, parentAbsIdList, itemRelIdList, attributes, allow);
+    return allow != 0;
+}
+
+HRESULT TPTCustomShellTree::AddShellItem(IShellFolder* folder, LPCITEMIDLIST item, TTreeNode* parentNode,
+                                         LPCITEMIDLIST parentAbsIdList) {
+    if (!folder || !item) return E_INVALIDARG;
+    ULONG attributes = kAddItemAttributeMask;
+    const HRESULT hr = folder->GetAttributesOf(1, &item, &attributes);
+    if (FAILED(hr)) return hr;
+    // The shell may answer bits that were not asked for.
+    attributes &= kAddItemAttributeMask;
+    const bool eligible = options_.Contains(ptstoVirtualFolders) ||
+                          (attributes & (SFGAO_FILESYSTEM | SFGAO_FILESYSANCESTOR)) != 0;
+    if (!eligible || !DoAddItem(folder, parentAbsIdList, attributes, item)) return S_OK;
+    const ui::String text = GetDisplayName(folder, item, dnInFolder);
+    TPTShTreeData* parentData = NodeData(parentNode);
+    std::unique_ptr<TPTShTreeData> data(new TPTShTreeData(this));
+    data->Init(parentData, parentData ? parentData->Allocator() : nullptr, item);
+    ownData_.insert(data.get());
+    TTreeNode* node = nullptr;
+    try {
+        node = Items().AddChildObject(parentNode, text, data.get());
+    } catch (...) {
+        ownData_.erase(data.get());
+        throw;
+    }
+    data.release();
+    const bool folderBits = options_.Contains(ptstoIncludeNonFolders)
+                                ? (attributes & (SFGAO_FOLDER | SFGAO_HASSUBFOLDER)) != 0
+                                : (attributes & (SFGAO_FOLDER | SFGAO_HASSUBFOLDER)) ==
+                                      (SFGAO_FOLDER | SFGAO_HASSUBFOLDER);
+    if (folderBits) node->SetHasChildren(true);
+    if (attributes & SFGAO_SHARE) node->SetOverlayIndex(kShareOverlay);
+    else if (attributes & SFGAO_LINK) node->SetOverlayIndex(kLinkOverlay);
+    if (attributes & SFGAO_HIDDEN) node->SetCut(true);
+    lastInserted_ = node;
+    if (OnInsertItem) OnInsertItem(this, node);
+    return S_OK;
+}
+
+void TPTCustomShellTree::SortChildren(TTreeNode* node) {
+    CustomSort(
+        [this](TTreeNode* a, TTreeNode* b) {
+            TPTShTreeData* first = NodeData(a);
+            TPTShTreeData* second = NodeData(b);
+            if (!first || !second) return 0;
+            IShellFolder* folder = first->ParentFolder();
+            if (!folder) return 0;
+            const HRESULT hr = folder->CompareIDs(0, first->RelativeIdList(), second->RelativeIdList());
+            return SUCCEEDED(hr) ? CompareResult(hr) : 0;
+        },
+        node);
+}
+
+bool TPTCustomShellTree::CanExpand(TTreeNode* node) {
+    if (expandLock_ != 0 || !TPTCustomTreeView::CanExpand(node)) return false;
+    if (!node->GetFirstChild() && node->HasChildren()) {
+        if (TPTShTreeData* data = NodeData(node)) {
+            ui::TCursorScope busy;
+            // A folder that cannot be bound keeps its button and shows nothing.
+            if (IShellFolder* folder = data->Folder()) FillNode(folder, node);
+        }
+    }
+    return true;
+}
+
+void TPTCustomShellTree::Expanded(TTreeNode* node) {
+    TPTCustomTreeView::Expanded(node);
+    if (changeThread_ && options_.Contains(ptstoDynamicRefresh)) WatchFolder(node);
+}
+
+void TPTCustomShellTree::Change(TTreeNode* node) {
+    if (internalChange_ > 0 || Loading()) {
+        if (TPTShTreeData* data = NodeData(node)) {
+            InternalChangeScope internal(this);
+            currentFolder_->SetIdList(data->AbsoluteIdList());
+        }
+        return;
+    }
+    TPTCustomTreeView::Change(node);
+    if (!NodeData(node)) return;
+    if (immediateUpdate_ == 0 && HasLinkedView()) {
+        timerTag_ = 1;
+        updateTimer_->SetEnabled(false);
+        updateTimer_->SetInterval(kSelectionInterval);
+        updateTimer_->SetEnabled(true);
+        return;
+    }
+    SelectionUpdate(node);
+    immediateUpdate_ = 0;
+}
+
+void TPTCustomShellTree::SelectionUpdate(TTreeNode* node) {
+    TPTShTreeData* data = NodeData(node);
+    if (!data) return;
+    InternalChangeScope internal(this);
+    currentFolder_->SetIdList(data->AbsoluteIdList());
+    UpdateLinkedView(node);
+}
+
+void TPTCustomShellTree::Clicked() {
+    immediateUpdate_ = -1;
+    TPTCustomTreeView::Clicked();
+}
+
+void TPTCustomShellTree::Deleted(TTreeNode* node) {
+    TPTShTreeData* data = NodeData(node);
+    if (node == lastInserted_) lastInserted_ = nullptr;
+    filled_.erase(node);
+    struct Free {
+        TPTCustomShellTree* tree;
+        TPTShTreeData* data;
+        ~Free() {
+            if (!data) return;
+            tree->ownData_.erase(data);
+            delete data;
+        }
+    } free{this, data};
+    TPTCustomTreeView::Deleted(node);
+    if (data && OnDeleteItem) OnDeleteItem(this, node, data);
+}
+
+void TPTCustomShellTree::TimerStep() {
+    updateTimer_->SetEnabled(false);
+    const int tag = timerTag_;
+    timerTag_ = 0;
+    if (tag == 1) {
+        if (TTreeNode* node = Selected(); NodeData(node)) SelectionUpdate(node);
+    } else if (tag == 2) {
+        RefreshTree();
+    }
+}
+
+void TPTCustomShellTree::ChangeNotified() {
+    if (skipNextNotify_ || fillLocked_) {
+        // A change seen during a drag from here is refreshed once the drag is over.
+        if (fillLocked_ && !skipNextNotify_) fillPending_ = true;
+        skipNextNotify_ = false;
+        return;
+    }
+    timerTag_ = 2;
+    updateTimer_->SetEnabled(false);
+    updateTimer_->SetInterval(Focused() ? kChangeInterval : kIdleChangeInterval);
+    updateTimer_->SetEnabled(true);
+}
+
+void TPTCustomShellTree::RefreshTree() {
+    if (fillLocked_ || IsEditing()) {
+        fillPending_ = true;
+        return;
+    }
+    if (Items().Count() == 0) {
+        FillTree();
+        return;
+    }
+    ++refreshCount_;
+    ui::TCursorScope busy;
+    if (OnFillStart) OnFillStart(this);
+    struct Complete {
+        TPTCustomShellTree* tree;
+        ~Complete() {
+            ui::Guarded([this] {
+                if (tree->OnFillComplete) tree->OnFillComplete(tree);
+            });
+        }
+    } complete{this};
+    ui::ComPtr<IMalloc> allocator;
+    ui::OleCheck(SHGetMalloc(allocator.put()));
+    TTreeNode* remembered = Selected();
+    {
+        ui::TTreeUpdateLock lock(Items());
+        InternalChangeScope internal(this);
+        SetSelected(nullptr);
+        if (TTreeNode* top = Items().GetFirstNode()) SyncNode(top, remembered, allocator.get());
+    }
+    immediateUpdate_ = -1;
+    if (remembered) SetSelected(remembered);
+}
+
+bool TPTCustomShellTree::ItemGone(IShellFolder* folder, TTreeNode* child, ULONG& attributes) {
+    TPTShTreeData* data = NodeData(child);
+    LPCITEMIDLIST item = data->RelativeIdList();
+    attributes = kSyncAttributeMask;
+    if (FAILED(folder->GetAttributesOf(1, &item, &attributes))) return true;
+    attributes &= kSyncAttributeMask;
+    // Some shells (Wine's) validate a deleted item all the same: a file-system item whose path
+    // is no more is gone.
+    if (attributes & SFGAO_FILESYSTEM) {
+        const ui::String path = PathFromIdList(data->AbsoluteIdList());
+        if (!path.empty() && GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return true;
+    }
+    return false;
+}
+
+void TPTCustomShellTree::SyncNode(TTreeNode* node, TTreeNode*& remembered, IMalloc* allocator) {
+    if (!node->GetFirstChild() && node != remembered) return;
+    TPTShTreeData* data = NodeData(node);
+    IShellFolder* folder = data ? data->Folder() : nullptr;
+    if (!folder) return;
+    // The items still there, by their exact bytes and as lists for the shell's comparison.
+    std::unordered_set<std::string> knownBytes;
+    std::vector<IdList> known;
+    for (TTreeNode* child = node->GetFirstChild(); child;) {
+        TTreeNode* next = child->GetNextSibling();
+        TPTShTreeData* childData = NodeData(child);
+        if (!childData) {
+            child = next;
+            continue;
+        }
+        ULONG attributes = 0;
+        if (!ItemGone(folder, child, attributes)) {
+            known.push_back(CopyIdList(allocator, childData->RelativeIdList()));
+            knownBytes.insert(KeyOf(known.back().get()));
+            if (!child->GetFirstChild() && (attributes & SFGAO_FOLDER) && (attributes & SFGAO_HASSUBFOLDER) &&
+                !child->HasChildren() && MayHaveSubfolders(child))
+                child->SetHasChildren(true);
+        } else {
+            if (child == remembered) remembered = node;
+            if (child == node->GetFirstChild() && !next) {
+                node->Collapse(false);
+                node->DeleteChildren();
+            } else {
+                child->Delete();
+            }
+        }
+        child = next;
+    }
+    ui::ComPtr<IEnumIDList> items;
+    const HRESULT hr = folder->EnumObjects(OwnerWindow(), SHCONTF_FOLDERS, items.put());
+    if (SUCCEEDED(hr) && items) {
+        bool added = false;
+        for (;;) {
+            LPITEMIDLIST raw = nullptr;
+            ULONG fetched = 0;
+            const HRESULT next = items->Next(1, &raw, &fetched);
+            IdList item(allocator, raw);
+            if (next != S_OK) break;
+            if (!item || knownBytes.count(KeyOf(item.get()))) continue;
+            const bool seen = std::any_of(known.begin(), known.end(),
+                                          [&](const IdList& k) { return SameItem(folder, k.get(), item.get()); });
+            if (seen) continue;
+            AddShellItem(folder, item.get(), node, data->AbsoluteIdList());
+            added = true;
+            known.push_back(CopyIdList(allocator, item.get()));
+        }
+        if (added) SortChildren(node);
+    }
+    known.clear();
+    for (TTreeNode* child = node->GetFirstChild(); child;) {
+        TTreeNode* next = child->GetNextSibling();
+        SyncNode(child, remembered, allocator);
+        child = next;
+    }
+}
+
+bool TPTCustomShellTree::MayHaveSubfolders(TTreeNode* node) {
+    // A folder already listed and found empty is asked again only where the disk says it
+    // now holds a subfolder: some shells (Wine's) mark every folder as having subfolders.
+    if (!filled_.count(node)) return true;
+    TPTShTreeData* data = NodeData(node);
+    const ui::String path = data ? PathFromIdList(data->AbsoluteIdList()) : ui::String();
+    return path.empty() || HasSubfolderOnDisk(path);
+}
+
+TTreeNode* TPTCustomShellTree::FindChild(TTreeNode* parent, LPCITEMIDLIST item) {
+    TPTShTreeData* data = NodeData(parent);
+    IShellFolder* folder = data ? data->Folder() : nullptr;
+    if (!folder) return nullptr;
+    for (TTreeNode* child = parent->GetFirstChild(); child; child = child->GetNextSibling()) {
+        TPTShTreeData* childData = NodeData(child);
+        if (childData && SameItem(folder, childData->RelativeIdList(), item)) return child;
+    }
+    return nullptr;
+}
+
+void TPTCustomShellTree::SelectIdList(LPCITEMIDLIST absIdList) {
+    if (internalChange_ > 0) return;
+    immediateUpdate_ = -1;
+    // Our own copy: the list given may be the current folder's, which the selection replaces.
+    const IdList held = absIdList ? CopyIdList(nullptr, absIdList) : IdList();
+    absIdList = held.get();
+    TTreeNode* top = Items().GetFirstNode();
+    while (top && !NodeData(top)) top = top->GetNextSibling();
+    if (!top) return;
+    LPCITEMIDLIST base = baseFolder_->GetIdList();
+    TPTIdListArray baseItems(base), target(absIdList);
+    const int baseDepth = baseItems.Count(), depth = target.Count();
+    if (depth == 0) {
+        SetSelected(top);
+        return;
+    }
+    if (depth <= baseDepth) {
+        SetSelected(top);
+        top->Expand(false);
+        return;
+    }
+    // Only a path below the base folder can be placed in this tree.
+    if (baseDepth > 0 && CompareAbsIdLists(target.ParentList(depth - baseDepth), base) != 0) {
+        MessageBeep(static_cast<UINT>(-1));
+        return;
+    }
+    TTreeNode* node = top;
+    node->Expand(false);
+    for (int i = baseDepth; i < depth; ++i) {
+        LPCITEMIDLIST item = target.Item(i);
+        TTreeNode* child = FindChild(node, item);
+        if (!child) {
+            TPTShTreeData* data = NodeData(node);
+            IShellFolder* folder = data ? data->Folder() : nullptr;
+            lastInserted_ = nullptr;
+            const HRESULT hr = folder ? AddShellItem(folder, item, node, data->AbsoluteIdList()) : E_FAIL;
+            if (FAILED(hr) || !lastInserted_) {
+                MessageBeep(static_cast<UINT>(-1));
+                return;
+            }
+            child = lastInserted_;
+        }
+        if (i + 1 < depth) child->Expand(false);
+        node = child;
+    }
+    SetSelected(node);
+}
+
+DWORD TPTCustomShellTree::WatchFilter() const {
+    DWORD filter = FILE_NOTIFY_CHANGE_DIR_NAME;
+    if (options_.Contains(ptstoIncludeNonFolders)) filter |= FILE_NOTIFY_CHANGE_FILE_NAME;
+    return filter;
+}
+
+void TPTCustomShellTree::StartChangeWatch() {
+    if (!changeThread_) changeThread_.reset(new TChangeHandlerThread(Handle(), WM_CHANGENOTIFY));
+    changeThread_->ClearWatches();
+    watched_.clear();
+    const DWORD drives = GetLogicalDrives();
+    for (int i = 0; i < 26; ++i) {
+        if (!(drives & (1u << i))) continue;
+        const ui::String root = ui::String(1, static_cast<char>('A' + i)) + ":\\";
+        const UINT type = GetDriveTypeA(root.c_str());
+        if (type == DRIVE_FIXED || type == DRIVE_REMOTE || type == DRIVE_RAMDISK) AddDriveWatch(root);
+    }
+    // The base folder and the expanded folders on their own, within the slots the drives leave.
+    for (TTreeNode* node = Items().GetFirstNode(); node; node = node->GetNext())
+        if (node->Expanded() || !node->Parent()) WatchFolder(node);
+}
+
+void TPTCustomShellTree::AddDriveWatch(const ui::String& path) {
+    if (!changeThread_) changeThread_.reset(new TChangeHandlerThread(Handle(), WM_CHANGENOTIFY));
+    if (path.empty()) {
+        changeThread_->ClearWatches();
+        watched_.clear();
+        return;
+    }
+    const ui::String root = AppendCharIfMissing(DriveOf(path), '\\');
+    if (root.size() < 2) return;
+    if (changeThread_->AddWatch(root, WatchFilter(), true)) watched_.push_back(root);
+}
+
+void TPTCustomShellTree::WatchFolder(TTreeNode* node) {
+    TPTShTreeData* data = NodeData(node);
+    if (!data || !changeThread_) return;
+    const ui::String path = PathFromIdList(data->AbsoluteIdList());
+    if (path.empty() || std::find(watched_.begin(), watched_.end(), path) != watched_.end()) return;
+    if (static_cast<int>(watched_.size()) >= TChangeHandlerThread::SlotCount) return;
+    if (changeThread_->AddWatch(path, WatchFilter(), false)) watched_.push_back(path);
+}
+
+int TPTCustomShellTree::GetImageIndex(TTreeNode* node) {
+    if (node->ImageIndex() >= 0) return node->ImageIndex();
+    TPTShTreeData* data = NodeData(node);
+    return data ? SysIconIndex(data->AbsoluteIdList(), SHGFI_SMALLICON) : 0;
+}
+
+int TPTCustomShellTree::GetSelectedIndex(TTreeNode* node) {
+    if (node->SelectedIndex() >= 0) return node->SelectedIndex();
+    TPTShTreeData* data = NodeData(node);
+    return data ? SysIconIndex(data->AbsoluteIdList(), SHGFI_SMALLICON | SHGFI_OPENICON) : 0;
+}
+
+void TPTCustomShellTree::CustomDrawItem(TPTCustomDraw& draw, TTreeNode* node) {
+    TPTShTreeData* data = NodeData(node);
+    if (draw.Stage == CDDS_ITEMPREPAINT) {
+        if (OnCustomDrawSh) OnCustomDrawSh(this, draw, node, data);
+        const bool ownOverlay = node->OverlayIndex() >= 0 && !SystemListDrawsOverlays(Images());
+        if (ownOverlay || OnCustomDrawShEx) draw.Result |= CDRF_NOTIFYPOSTPAINT;
+        return;
+    }
+    if (draw.Stage != CDDS_ITEMPOSTPAINT) return;
+    if (node->OverlayIndex() >= 0 && !SystemListDrawsOverlays(Images())) DrawOverlay(draw, node);
+    if (OnCustomDrawShEx) OnCustomDrawShEx(this, draw, node, data);
+}
+
+void TPTCustomShellTree::DrawOverlay(TPTCustomDraw& draw, TTreeNode* node) {
+    HICON icon = OverlayIcon(node->OverlayIndex());
+    if (!icon || !Images()) return;
+    int cx = 16, cy = 16;
+    ImageList_GetIconSize(Images(), &cx, &cy);
+    const RECT image = node->ImageRect();
+    if (IsRectEmpty(&image)) return;
+    const int y = image.top + (image.bottom - image.top - cy) / 2;
+    DrawIconEx(draw.DC, image.left, y, icon, cx, cy, 0, nullptr, DI_NORMAL);
+}
+
+void TPTCustomShellTree::PopupHint(const ui::String& hint) {
+    if (OnPopupHint) OnPopupHint(this, hint);
+}
+
+}  // namespace shell
