@@ -19,16 +19,7 @@ public:
 };
 
 // Keeps the grid from redrawing while its file and selection change; resumes also on error.
-class TGridUpdate {
-public:
-    explicit TGridUpdate(TIconListBox& grid) : grid_(grid) { grid_.BeginUpdate(); }
-    ~TGridUpdate() { grid_.EndUpdate(); }
-    TGridUpdate(const TGridUpdate&) = delete;
-    TGridUpdate& operator=(const TGridUpdate&) = delete;
-
-private:
-    TIconListBox& grid_;
-};
+using TGridUpdate = ui::TUpdateScope<TIconListBox>;
 
 // Paints the icon of `file` at `index` into an image (a fresh loader each time).
 void PaintIconInto(ui::TImage* image, const ui::String& file, int index);

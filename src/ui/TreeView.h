@@ -137,18 +137,8 @@ private:
     int updateCount_ = 0;
 };
 
-// Holds a tree's redraw lock for a scope, so that the end also runs when the scope is left by
-// an exception.
-class TTreeUpdateLock {
-public:
-    explicit TTreeUpdateLock(TTreeNodes& nodes) : nodes_(nodes) { nodes_.BeginUpdate(); }
-    ~TTreeUpdateLock() { nodes_.EndUpdate(); }
-    TTreeUpdateLock(const TTreeUpdateLock&) = delete;
-    TTreeUpdateLock& operator=(const TTreeUpdateLock&) = delete;
-
-private:
-    TTreeNodes& nodes_;
-};
+// The tree's redraw lock for a scope.
+using TTreeUpdateLock = TUpdateScope<TTreeNodes>;
 
 using TTVExpandingEvent = std::function<void(TObject* sender, TTreeNode* node, bool& allow)>;
 using TTVChangingEvent = std::function<void(TObject* sender, TTreeNode* node, bool& allow)>;

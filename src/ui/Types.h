@@ -25,6 +25,20 @@ public:
     using Exception::Exception;
 };
 
+// Holds a control's nestable redraw lock (BeginUpdate/EndUpdate) for a scope, so that the
+// end also runs when the scope is left by an exception.
+template <class T>
+class TUpdateScope {
+public:
+    explicit TUpdateScope(T& target) : target_(target) { target_.BeginUpdate(); }
+    ~TUpdateScope() { target_.EndUpdate(); }
+    TUpdateScope(const TUpdateScope&) = delete;
+    TUpdateScope& operator=(const TUpdateScope&) = delete;
+
+private:
+    T& target_;
+};
+
 String IntToStr(long long value);
 // Decimal integer with optional sign and surrounding blanks; anything else raises EConvertError.
 int StrToInt(const String& text);

@@ -131,16 +131,6 @@ TEST(ShellItemMenu, VerbsAreFoundInAnyLetterCaseAndOnlyWhole) {
     EXPECT_EQ(menu->invoked, std::vector<UINT>{5});
 }
 
-// A real file's parent folder and relative list.
-struct RealItem {
-    explicit RealItem(const std::string& path) : absolute(ListOf(path)) {
-        EXPECT_EQ(SplitIdList(absolute.get(), folder, parentList, item), S_OK) << path;
-    }
-    IdList absolute;
-    ui::ComPtr<IShellFolder> folder;
-    IdList parentList, item;
-};
-
 // Lets the clipboard go at the end of a test.
 struct ClipboardScope {
     ~ClipboardScope() {

@@ -147,15 +147,6 @@ ui::ComPtr<IDataObject> DataOfItem(const std::string& path) {
     return MakeItemDataObject(parent.get(), parentList.get(), item.get());
 }
 
-struct RealItemOf {
-    explicit RealItemOf(const std::string& path) : absolute(ListOf(path)) {
-        EXPECT_EQ(SplitIdList(absolute.get(), folder, parentList, item), S_OK) << path;
-    }
-    IdList absolute;
-    ui::ComPtr<IShellFolder> folder;
-    IdList parentList, item;
-};
-
 const POINTL kOnNode = {200, 150}, kOnEmptySpace = {200, 250};
 const DWORD kAll = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
 
@@ -418,7 +409,7 @@ TEST(ShellDrag, AnItemDraggedOntoAFolderNodeOfARegisteredTreeLandsThere) {
     ASSERT_EQ(registration.Register(&tree), S_OK);
     SetCursorPos(200, 150);
     testing_support::PumpMessages();
-    RealItemOf item(source);
+    RealItem item(source);
     // The button goes down, and comes up again once the drag is under way.
     mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
     const UINT_PTR timer = SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR, DWORD) {

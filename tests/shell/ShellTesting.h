@@ -77,4 +77,14 @@ inline shell::IdList ListOf(const std::string& path) {
     return list;
 }
 
+// A real file's absolute list, its parent folder and its list relative to that folder.
+struct RealItem {
+    explicit RealItem(const std::string& path) : absolute(ListOf(path)) {
+        EXPECT_EQ(shell::SplitIdList(absolute.get(), folder, parentList, item), S_OK) << path;
+    }
+    shell::IdList absolute;
+    ui::ComPtr<IShellFolder> folder;
+    shell::IdList parentList, item;
+};
+
 }  // namespace shell_testing
