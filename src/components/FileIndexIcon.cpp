@@ -22,11 +22,24 @@ bool IconSourceLoadable(const ui::String& name) {
 }
 
 int IconSourceCount(const ui::String& name) {
-    if (!IconNameFits(name) || !IconFileIsSound(name)) return 0;
-    char buffer[kIconNameBufferSize];
-    lstrcpynA(buffer, name.c_str(), sizeof(buffer));
-    HICON n = ExtractIconA(ui::MainInstance(), buffer, static_cast<UINT>(-1));
-    return static_cast<int>(reinterpret_cast<UINT_PTR>(n));
+    if (!IconNameFits(name)) return 0;
+    // Most slots and the grid ask about the same file one after another, and each count reads
+    // the file: the last count (0 for an unsound file) stands while the file is unchanged.
+    static ui::String lastName;
+    static TFileStamp lastStamp;
+    static int lastCount = 0;
+    TFileStamp stamp;
+    const bool stamped = stamp.Read(name);
+    if (stamped && name == lastName && stamp == lastStamp) return lastCount;
+    int count = 0;
+    if (IconFileIsSound(name)) {
+        char buffer[kIconNameBufferSize];
+        lstrcpynA(buffer, name.c_str(), sizeof(buffer));
+        HICON n = ExtractIconA(ui::MainInstance(), buffer, static_cast<UINT>(-1));
+        count = static_cast<int>(reinterpret_cast<UINT_PTR>(n));
+    }
+    if (stamped) lastName = name, lastStamp = stamp, lastCount = count;
+    return count;
 }
 
 HICON IconSourceExtract(const ui::String& name, int index) {
@@ -45,14 +58,13 @@ void TFileIndexIcon::SetFileName(const ui::String& value) {
 
 void TFileIndexIcon::ReloadFile() {
     SetHandle(nullptr);
-    firstIconPending_ = false;
     numberOfIcons_ = -1;
     if (!IconSourceLoadable(fileName_)) return;
     int n = IconSourceCount(fileName_);
     if (n <= 0) return;
     numberOfIcons_ = n;
     iconIndex_ = 0;
-    firstIconPending_ = true;
+    SetPendingIcon();
 }
 
 void TFileIndexIcon::SetIconIndex(int value) {
@@ -60,17 +72,13 @@ void TFileIndexIcon::SetIconIndex(int value) {
     if (value < 0) value = 0;
     if (value >= numberOfIcons_) value = numberOfIcons_ - 1;
     iconIndex_ = value;
-    SetHandle(nullptr);
-    LoadCurrentIcon();
+    SetPendingIcon();
 }
 
-void TFileIndexIcon::LoadCurrentIcon() {
-    firstIconPending_ = false;
-    SetHandle(IconSourceExtract(fileName_, iconIndex_));
-}
+void TFileIndexIcon::LoadCurrentIcon() { SetHandle(IconSourceExtract(fileName_, iconIndex_)); }
 
-void TFileIndexIcon::MakePendingImage() const {
-    if (firstIconPending_) const_cast<TFileIndexIcon*>(this)->LoadCurrentIcon();
+void TFileIndexIcon::SetPendingIcon() {
+    SetPendingHandle([file = fileName_, index = iconIndex_] { return IconSourceExtract(file, index); });
 }
 
 std::unique_ptr<ui::TGraphic> TFileIndexIcon::Clone() const {

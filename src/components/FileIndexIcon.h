@@ -45,13 +45,11 @@ public:
 
     std::unique_ptr<ui::TGraphic> Clone() const override;
 
-protected:
-    void MakePendingImage() const override;
-
 private:
-    // A new file's first icon is extracted when it is first looked at: the usual next step,
-    // setting IconIndex, replaces it unseen, and each extraction costs a read of the file.
-    mutable bool firstIconPending_ = false;
+    // The icon at IconIndex, extracted when it is first looked at (by this icon or a copy):
+    // a new file's first icon is usually replaced unseen by setting IconIndex, a picture's
+    // icon is drawn only once its window paints, and each extraction costs a read of the file.
+    void SetPendingIcon();
     ui::String fileName_;
     int iconIndex_ = -1;
     int numberOfIcons_ = -1;

@@ -191,19 +191,28 @@ bool CheckFile(const ui::String& path) {
 
 }  // namespace
 
+bool TFileStamp::Read(const ui::String& path) {
+    WIN32_FILE_ATTRIBUTE_DATA info = {};
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &info)) return false;
+    if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return false;
+    Size = (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    LastWrite = info.ftLastWriteTime;
+    return true;
+}
+
+bool TFileStamp::operator==(const TFileStamp& other) const {
+    return Size == other.Size && CompareFileTime(&LastWrite, &other.LastWrite) == 0;
+}
+
 bool IconFileIsSound(const ui::String& path) {
     // The grid asks once per cell: the last verdict stands while the file is unchanged.
     static ui::String lastPath;
-    static FILETIME lastWrite = {};
-    static uint64_t lastSize = 0;
+    static TFileStamp lastStamp;
     static bool lastVerdict = true;
-    WIN32_FILE_ATTRIBUTE_DATA info = {};
-    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &info)) return true;
-    if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return true;
-    const uint64_t size = (static_cast<uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
-    if (path == lastPath && size == lastSize && CompareFileTime(&info.ftLastWriteTime, &lastWrite) == 0)
-        return lastVerdict;
+    TFileStamp stamp;
+    if (!stamp.Read(path)) return true;
+    if (path == lastPath && stamp == lastStamp) return lastVerdict;
     lastVerdict = CheckFile(path);
-    lastPath = path, lastSize = size, lastWrite = info.ftLastWriteTime;
+    lastPath = path, lastStamp = stamp;
     return lastVerdict;
 }

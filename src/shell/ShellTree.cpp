@@ -205,8 +205,6 @@ TPTCustomShellTree::TPTCustomShellTree(ui::TComponent* owner)
     SetShowRoot(false);
     SetLazyImages(true);
     SetStyleFlag(TVS_DISABLEDRAGDROP, !options_.Contains(ptstoOleDrag));
-    // The shell's shared list: never destroyed here.
-    SetImages(SystemImageList(0));
 }
 
 TPTCustomShellTree::~TPTCustomShellTree() {
@@ -256,6 +254,9 @@ void TPTCustomShellTree::SetOptions(TPTShellTreeOptions options) {
 }
 
 void TPTCustomShellTree::HandleCreated() {
+    // The shell's shared list, never destroyed here. The shell builds it at the first request, which
+    // is slow: a tree on a page not shown yet asks for it with its window.
+    if (!Images()) SetImages(SystemImageList(0));
     TPTCustomTreeView::HandleCreated();
     if (options_.Contains(ptstoOleDrop)) RegisterDropTarget();
     if (!Loading() && options_.Contains(ptstoAutoFill) && Items().Count() == 0)

@@ -68,6 +68,7 @@ void TComponent::Notification(TComponent* component, TOperation operation) {
 void TComponent::InsertComponent(TComponent* c) {
     components_.push_back(c);
     c->owner_ = this;
+    if (loading_) c->BeginLoading();  // built as part of its owner
     Notification(c, TOperation::opInsert);
 }
 

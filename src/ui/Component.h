@@ -28,7 +28,7 @@ public:
     void FreeNotification(TComponent* other);
     void RemoveFreeNotification(TComponent* other);
 
-    // Set while a form builds its components; Loaded() ends it.
+    // Set while a form builds its components, also on each one it gets meanwhile; Loaded() ends it.
     bool Loading() const { return loading_; }
     bool Destroying() const { return destroying_; }
     // No form designer exists at run time; kept so components can say what they skip in one.

@@ -223,9 +223,10 @@ void TGraphicControl::PaintTo(HDC dc) {
     Paint();
 }
 
+// A window that does not show is painted whole when it comes to show: nothing to mark before.
 void TGraphicControl::Invalidate() {
     TWinControl* p = Parent();
-    if (p && p->HandleAllocated()) {
+    if (p && p->HandleAllocated() && IsWindowVisible(p->Handle())) {
         RECT r = BoundsRect();
         InvalidateRect(p->Handle(), &r, TRUE);
     }
@@ -285,6 +286,11 @@ void TWinControl::CreateWnd() {
     if (handle_) return;  // made while CreateParams asked for the parent's window
     if ((p.Style & WS_CHILD) && !p.WndParent) throw Exception("Control '" + Name() + "' has no parent window");
     if (p.OwnClass && !RegisterOwnClass(p)) throw Exception("Cannot register window class " + p.ClassName);
+    // A window made while its parent shows (a hidden control shown at last) is shown once it is
+    // bound: before that its erasing would go to the class's procedure and be lost.
+    const bool showWhenBound =
+        (p.Style & WS_CHILD) && (p.Style & WS_VISIBLE) && p.WndParent && IsWindowVisible(p.WndParent);
+    if (showWhenBound) p.Style &= ~static_cast<DWORD>(WS_VISIBLE);
     HMENU id = nullptr;
     if (p.Style & WS_CHILD) id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(Parent() ? Parent()->nextChildId_++ : 1));
     HWND wnd = CreateWindowExA(p.ExStyle, p.ClassName.c_str(), p.Caption.c_str(), p.Style, p.X, p.Y, p.Width,
@@ -292,15 +298,27 @@ void TWinControl::CreateWnd() {
     if (!wnd) throw Exception("Cannot create the window of '" + Name() + "'");
     handle_ = wnd;
     BoundWindows()[wnd] = this;
-    // Children are made in list order; each goes on top, so a later control covers an earlier one.
-    if (p.Style & WS_CHILD) SetWindowPos(wnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    // A later control covers an earlier one, also when its window was made first.
+    if (p.Style & WS_CHILD)
+        SetWindowPos(wnd, Parent() ? Parent()->WindowAbove(this) : HWND_TOP, 0, 0, 0, 0,
+                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     defWndProc_ = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(wnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TWinControl::StdWndProc)));
     SendMessageA(wnd, WM_SETFONT, reinterpret_cast<WPARAM>(Font().Handle()), FALSE);
     HandleCreated();
+    // A hidden child's window waits until the child is shown or its handle is asked for.
     for (TControl* c : std::vector<TControl*>(controls_))
-        if (auto w = dynamic_cast<TWinControl*>(c)) w->Handle();
+        if (auto w = dynamic_cast<TWinControl*>(c); w && w->VisibleFlag()) w->Handle();
     AlignControls();
+    if (showWhenBound && handle_ == wnd) ShowWindow(wnd, SW_SHOWNA);
+}
+
+HWND TWinControl::WindowAbove(const TControl* child) const {
+    auto it = std::find(controls_.begin(), controls_.end(), child);
+    if (it == controls_.end()) return HWND_TOP;
+    for (++it; it != controls_.end(); ++it)
+        if (auto w = dynamic_cast<TWinControl*>(*it); w && w->handle_) return w->handle_;
+    return HWND_TOP;
 }
 
 void TWinControl::DestroyHandle() {
@@ -327,7 +345,7 @@ void TWinControl::InsertControl(TControl* control) {
     control->parent_ = this;
     control->ParentFontChanged();
     control->ParentColorChanged();
-    if (auto w = dynamic_cast<TWinControl*>(control); w && handle_) w->Handle();
+    if (auto w = dynamic_cast<TWinControl*>(control); w && handle_ && w->VisibleFlag()) w->Handle();
     if (control->Align() != TAlign::alNone) AlignControls();
     control->Invalidate();
 }
@@ -376,7 +394,7 @@ RECT TWinControl::ClientRect() const {
 }
 
 void TWinControl::Invalidate() {
-    if (handle_) InvalidateRect(handle_, nullptr, TRUE);
+    if (handle_ && IsWindowVisible(handle_)) InvalidateRect(handle_, nullptr, TRUE);
 }
 
 void TWinControl::AlignControls() {
@@ -432,6 +450,7 @@ void TWinControl::EnabledChanged() {
 
 void TWinControl::VisibleChanged() {
     if (handle_) ShowWindow(handle_, VisibleFlag() ? SW_SHOWNA : SW_HIDE);
+    else if (VisibleFlag() && Parent() && Parent()->handle_) Handle();  // made visible
     if (Parent() && Align() != TAlign::alNone) Parent()->AlignControls();
 }
 

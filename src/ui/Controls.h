@@ -195,7 +195,8 @@ public:
     explicit TWinControl(TComponent* owner);
     ~TWinControl() override;
 
-    // Creates the window (and its parents' windows) when it does not exist yet.
+    // Creates the window (and its parents' windows) when it does not exist yet. A parent's
+    // window brings its visible children's; a hidden child's comes when it is first shown.
     HWND Handle();
     bool HandleAllocated() const { return handle_ != nullptr; }
     void HandleNeeded() { Handle(); }
@@ -268,6 +269,8 @@ private:
     void SetHotControl(TControl* control);
     void PaintHandler();
     void UpdateShowing();
+    // The window that `child`'s new window goes below: that of the next later child that has one.
+    HWND WindowAbove(const TControl* child) const;
 
     HWND handle_ = nullptr;
     WNDPROC defWndProc_ = nullptr;

@@ -6,12 +6,25 @@
 #include <cstring>
 
 #include "ui/Controls.h"
+#include "ui/Handles.h"
 
 namespace ui {
 
 namespace {
 
 constexpr size_t kFileBufferSize = 32 * 1024;  // room for long names and deep folders
+
+using OpenFileNameCall = BOOL(WINAPI*)(OPENFILENAMEA*);
+
+// The dialogs' library comes with the first dialog rather than with the program: it brings the
+// printing libraries along, and starting up needs none of them.
+OpenFileNameCall GetOpenFileNameCall() {
+    static ModuleHandle library(LoadLibraryA("comdlg32.dll"));
+    static const auto call = library ? reinterpret_cast<OpenFileNameCall>(reinterpret_cast<void*>(
+                                           GetProcAddress(library.get(), "GetOpenFileNameA")))
+                                     : nullptr;
+    return call;
+}
 
 }  // namespace
 
@@ -56,7 +69,9 @@ bool TOpenDialog::Execute(HWND owner) {
     if (!owner) owner = GetActiveWindow();
     Prepared p;
     Prepare(p, owner);
-    if (!GetOpenFileNameA(&p.ofn)) return false;
+    const OpenFileNameCall getOpenFileName = GetOpenFileNameCall();
+    if (!getOpenFileName) throw Exception("The open dialog is not available (comdlg32.dll)");
+    if (!getOpenFileName(&p.ofn)) return false;
     fileName_.assign(p.fileBuffer.c_str());
     filterIndex_ = static_cast<int>(p.ofn.nFilterIndex);
     return true;

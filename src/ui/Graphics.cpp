@@ -1,5 +1,8 @@
 #include "ui/Graphics.h"
 
+#include <map>
+#include <tuple>
+
 namespace ui {
 
 COLORREF ColorToRGB(TColor color) {
@@ -65,7 +68,22 @@ void TFont::SetStyle(unsigned style) {
     Changed();
 }
 
+namespace {
+
+// Fonts alike (the colour aside) share one handle: most controls take their form's font.
+using FontKey = std::tuple<String, int, BYTE, unsigned>;
+std::map<FontKey, std::weak_ptr<FontHandle>>& SharedFonts() {
+    static std::map<FontKey, std::weak_ptr<FontHandle>> fonts;
+    return fonts;
+}
+
+}  // namespace
+
 HFONT TFont::Handle() const {
+    if (!handle_) {
+        std::weak_ptr<FontHandle>& shared = SharedFonts()[FontKey(name_, height_, charset_, style_)];
+        handle_ = shared.lock();
+    }
     if (!handle_) {
         LOGFONTA lf = {};
         lf.lfHeight = height_;
@@ -77,6 +95,7 @@ HFONT TFont::Handle() const {
         lf.lfQuality = DEFAULT_QUALITY;
         lstrcpynA(lf.lfFaceName, name_.c_str(), LF_FACESIZE);
         handle_ = std::make_shared<FontHandle>(CreateFontIndirectA(&lf));
+        SharedFonts()[FontKey(name_, height_, charset_, style_)] = handle_;
     }
     return handle_->get();
 }
@@ -218,7 +237,21 @@ void TCanvas::CopyRect(const RECT& dest, TCanvas& src, const RECT& srcRect) {
 
 // ---- TIcon
 
+HICON TIconImage::Handle() const {
+    if (maker_) {
+        // Once: a maker that fails leaves the image empty, and it is not asked again.
+        auto maker = std::move(maker_);
+        maker_ = nullptr;
+        icon_.reset(maker());
+    }
+    return icon_.get();
+}
+
 void TIcon::SetHandle(HICON icon) { image_ = icon ? std::make_shared<TIconImage>(icon) : nullptr; }
+
+void TIcon::SetPendingHandle(std::function<HICON()> maker) {
+    image_ = maker ? std::make_shared<TIconImage>(std::move(maker)) : nullptr;
+}
 
 int TIcon::Width() const { return GetSystemMetrics(SM_CXICON); }
 int TIcon::Height() const { return GetSystemMetrics(SM_CYICON); }
@@ -260,6 +293,11 @@ void TBitmap::SetHandle(HBITMAP bitmap) {
     } else {
         width_ = height_ = 0;
     }
+}
+
+HDC MeasuringDC() {
+    static MemDcHandle dc(CreateCompatibleDC(nullptr));
+    return dc.get();
 }
 
 void TBitmap::SetSize(int width, int height) {

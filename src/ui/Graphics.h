@@ -170,14 +170,17 @@ public:
     virtual std::unique_ptr<TGraphic> Clone() const = 0;
 };
 
-// An icon handle shared by every copy of an icon; destroyed with its last holder.
+// An icon handle shared by every copy of an icon; destroyed with its last holder. A pending
+// image makes its handle the first time any holder asks for it (drawing, as a rule).
 class TIconImage {
 public:
     explicit TIconImage(HICON icon) : icon_(icon) {}
-    HICON Handle() const { return icon_.get(); }
+    explicit TIconImage(std::function<HICON()> maker) : maker_(std::move(maker)) {}
+    HICON Handle() const;
 
 private:
-    IconHandle icon_;
+    mutable IconHandle icon_;
+    mutable std::function<HICON()> maker_;
 };
 
 class TIcon : public TGraphic {
@@ -193,6 +196,8 @@ public:
     HICON Handle() const { return Image() ? image_->Handle() : nullptr; }
     // Takes ownership of `icon` (null empties the icon).
     void SetHandle(HICON icon);
+    // Holds an image that `maker` makes when first asked for; copies share it, made or not.
+    void SetPendingHandle(std::function<HICON()> maker);
     // Shares the other icon's image.
     void Assign(const TIcon& other) { image_ = other.Image(); }
     // How many icons share this image (0 when empty).
@@ -204,15 +209,8 @@ public:
     void Draw(TCanvas& canvas, int x, int y) const override;
     std::unique_ptr<TGraphic> Clone() const override { return std::make_unique<TIcon>(*this); }
 
-protected:
-    // An icon may make its image only when someone first looks at it.
-    virtual void MakePendingImage() const {}
-
 private:
-    const std::shared_ptr<TIconImage>& Image() const {
-        MakePendingImage();
-        return image_;
-    }
+    const std::shared_ptr<TIconImage>& Image() const { return image_; }
     std::shared_ptr<TIconImage> image_;
 };
 
@@ -255,6 +253,9 @@ private:
 };
 
 // ---- drawing shared by the controls
+// A memory context like the screen's, kept for the process, for measuring text (asking the
+// screen's context for each measure costs two round trips to the display server under Wine).
+HDC MeasuringDC();
 
 void FillSolidRect(HDC dc, const RECT& r, TColor color);
 

@@ -56,12 +56,12 @@ void TLabel::Loaded() {
 }
 
 SIZE TLabel::TextSize() const {
-    WindowDC screen(nullptr);
-    SelectObjectScope font(screen.get(), Font().Handle());
+    HDC dc = MeasuringDC();
+    SelectObjectScope font(dc, Font().Handle());
     // An empty label keeps the height of a line and the width of a blank.
     const String& text = Caption().empty() ? String(" ") : Caption();
     SIZE s = {0, 0};
-    GetTextExtentPoint32A(screen.get(), text.data(), static_cast<int>(text.size()), &s);
+    GetTextExtentPoint32A(dc, text.data(), static_cast<int>(text.size()), &s);
     return s;
 }
 

@@ -75,3 +75,22 @@ TEST(FileIndexIcon, NamesLongerThanTheBufferAreRefusedNotCut) {
             << length;
     }
 }
+
+// Counts are kept per file while it is unchanged; a file written anew is counted anew.
+TEST(FileIndexIcon, ARewrittenFileIsCountedAnew) {
+    TempDir dir;
+    const std::string a = WritePeIconLibrary(dir, "a.dll", 40), b = WriteNeIconLibrary(dir, "b.icl", 7);
+    struct Step {
+        const char* file;
+        int count;  // written with this many icons first when not 0
+        int expected;
+    } steps[] = {{"a.dll", 0, 40}, {"b.icl", 0, 7}, {"a.dll", 0, 40}, {"a.dll", 12, 12}, {"b.icl", 3, 3}, {"a.dll", 0, 12}};
+    for (const Step& s : steps) {
+        const std::string name = s.file;
+        if (s.count) (name == "a.dll" ? WritePeIconLibrary : WriteNeIconLibrary)(dir, name, s.count);
+        EXPECT_EQ(IconSourceCount(dir / name), s.expected) << name << " " << s.count;
+        TFileIndexIcon icon;
+        icon.SetFileName(dir / name);
+        EXPECT_EQ(icon.NumberOfIcons(), s.expected) << name;
+    }
+}

@@ -592,3 +592,14 @@ TEST(ShellTree, VirtualItemsAreListedOnlyWithTheirOption) {
         EXPECT_EQ(t.tree->NodeData(Tree::Child(t.Top(), drive))->PathName(), "C:\\") << c.name;
     }
 }
+
+// The shell builds its image list at the first request, slowly: a tree whose window does not
+// exist yet (on a page not shown) has not asked for it; its window comes with it.
+TEST(ShellTree, TheSystemImageListIsAskedForWithTheWindow) {
+    ui::TForm form(nullptr);
+    auto* tree = new TPTShellTree(&form);
+    tree->SetParent(&form);
+    EXPECT_EQ(tree->Images(), nullptr);
+    EXPECT_EQ(TreeView_GetImageList(tree->Handle(), TVSIL_NORMAL), SystemImageList(0));
+    EXPECT_EQ(tree->Images(), SystemImageList(0));
+}

@@ -10,17 +10,30 @@
 
 using namespace ui;
 
-TEST(PageControl, UsersTabChangeFiresOnChangeAndShowsTheSheet) {
-    TForm form(nullptr);
-    form.SetBounds(0, 0, 400, 450);
-    auto* pages = new TPageControl(&form);
-    pages->SetBounds(5, 42, 317, 373);
-    pages->SetParent(&form);
-    TTabSheet* sheets[3];
-    for (TTabSheet*& s : sheets) {
-        s = new TTabSheet(&form);
-        s->SetPageControl(pages);
+namespace {
+
+// A form (not shown yet) with a page control of `count` pages, the first one active.
+struct PagedForm {
+    explicit PagedForm(int count) {
+        form.SetBounds(0, 0, 400, 450);
+        pages = new TPageControl(&form);
+        pages->SetBounds(5, 42, 317, 373);
+        pages->SetParent(&form);
+        for (int i = 0; i < count; ++i) {
+            sheets.push_back(new TTabSheet(&form));
+            sheets.back()->SetPageControl(pages);
+        }
     }
+    TForm form{nullptr};
+    TPageControl* pages = nullptr;
+    std::vector<TTabSheet*> sheets;
+};
+
+}  // namespace
+
+TEST(PageControl, UsersTabChangeFiresOnChangeAndShowsTheSheet) {
+    PagedForm paged(3);
+    auto& [form, pages, sheets] = paged;
     auto* edit = new TEdit(&form);
     edit->SetParent(sheets[2]);
     std::vector<int> seen;
@@ -74,4 +87,71 @@ TEST(StatusBar, PanelTextsWidthsAndHeight) {
     EXPECT_EQ(r.bottom - r.top, 28);
     EXPECT_EQ(r.bottom, 448);
     EXPECT_EQ(r.right - r.left, 613);
+}
+
+// The controls of a page not yet shown have no windows; they answer from their own state,
+// take changes meanwhile, and hand all of it to the windows the first showing makes.
+TEST(PageControl, AHiddenPagesControlsGetTheirWindowsWhenItIsFirstShown) {
+    PagedForm paged(2);
+    auto& [form, pages, sheets] = paged;
+    auto* combo = new TComboBox(&form);
+    combo->SetParent(sheets[1]);
+    for (const char* entry : {"ｽﾀｰﾄﾒﾆｭｰ", "ﾃﾞｽｸﾄｯﾌﾟ", "共通ｽﾀｰﾄﾒﾆｭｰ"}) combo->AddItem(entry);
+    combo->SetItemIndex(2);
+    auto* check = new TCheckBox(&form);
+    check->SetParent(sheets[1]);
+    check->SetTop(40);
+    check->SetChecked(true);
+    auto* edit = new TEdit(&form);
+    edit->SetParent(sheets[1]);
+    edit->SetTop(80);
+    edit->SetText("ごみ箱");
+    edit->SetEnabled(false);
+    TWinControl* controls[] = {sheets[1], combo, check, edit};
+    form.Show();
+    for (TWinControl* c : controls) EXPECT_FALSE(c->HandleAllocated()) << c->Name();
+
+    struct Step {
+        int index;
+        bool checked;
+        const char* text;
+    } steps[] = {{2, true, "ごみ箱"}, {0, false, "Recycled"}};
+    for (const Step& s : steps) {  // before the page shows, then changed before it shows
+        EXPECT_EQ(combo->ItemIndex(), s.index);
+        EXPECT_EQ(combo->ItemCount(), 3);
+        EXPECT_EQ(check->Checked(), s.checked);
+        EXPECT_EQ(edit->Text(), s.text);
+        EXPECT_FALSE(edit->Enabled());
+        combo->SetItemIndex(0);
+        check->SetChecked(false);
+        edit->SetText("Recycled");
+    }
+    for (TWinControl* c : controls) EXPECT_FALSE(c->HandleAllocated()) << c->Name();
+
+    pages->SetActivePageIndex(1);
+    for (TWinControl* c : controls) EXPECT_TRUE(c->HandleAllocated() && IsWindowVisible(c->Handle())) << c->Name();
+    EXPECT_EQ(SendMessageA(combo->Handle(), CB_GETCOUNT, 0, 0), 3);
+    EXPECT_EQ(SendMessageA(combo->Handle(), CB_GETCURSEL, 0, 0), 0);
+    EXPECT_EQ(SendMessageA(check->Handle(), BM_GETCHECK, 0, 0), BST_UNCHECKED);
+    char text[32] = {};
+    GetWindowTextA(edit->Handle(), text, sizeof(text));
+    EXPECT_STREQ(text, "Recycled");
+    EXPECT_FALSE(IsWindowEnabled(edit->Handle()));
+    EXPECT_EQ(GetParent(combo->Handle()), sheets[1]->Handle());
+}
+
+TEST(PageControl, AskingForAHiddenPagesControlsWindowMakesItWithoutShowingThePage) {
+    PagedForm paged(2);
+    auto& [form, pages, sheets] = paged;
+    auto* edit = new TEdit(&form);
+    edit->SetParent(sheets[1]);
+    form.Show();
+    HWND wnd = edit->Handle();
+    ASSERT_TRUE(IsWindow(wnd));
+    EXPECT_EQ(GetParent(wnd), sheets[1]->Handle());
+    EXPECT_FALSE(IsWindowVisible(sheets[1]->Handle()));
+    EXPECT_TRUE(IsWindowVisible(sheets[0]->Handle()));
+    pages->SetActivePageIndex(1);
+    EXPECT_EQ(edit->Handle(), wnd);  // shown, not made again
+    EXPECT_TRUE(IsWindowVisible(wnd));
 }

@@ -102,3 +102,47 @@ TEST(DrawControlText, DisabledTextIsTheShapeInShadowOverAHighlightOnePixelDownRi
     DrawControlText(empty.dc(), "", box, format, false, static_cast<TColor>(kDark));
     EXPECT_EQ(empty.Pixels(kBack).size(), 64u * 28u);
 }
+
+// A pending icon image is made once, when the icon or any copy of it is first looked at.
+TEST(Icon, APendingImageIsMadeOnFirstLookAndSharedByCopies) {
+    struct Case {
+        bool makes;  // the maker returns an icon
+        bool look;   // someone looks at the icon
+        int made;    // times the maker ran
+    } cases[] = {{true, true, 1}, {false, true, 1}, {true, false, 0}};
+    for (const Case& c : cases) {
+        int made = 0;
+        {
+            TIcon icon;
+            icon.SetPendingHandle([&] {
+                ++made;
+                return c.makes ? CopyIcon(LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION))) : nullptr;
+            });
+            TPicture picture;
+            picture.Assign(&icon);
+            EXPECT_EQ(made, 0);
+            EXPECT_EQ(icon.ShareCount(), 2);
+            if (c.look) {
+                const HICON held = picture.Icon()->Handle();
+                EXPECT_EQ(held != nullptr, c.makes);
+                EXPECT_EQ(icon.Handle(), held);
+                EXPECT_EQ(icon.Empty(), !c.makes);
+                EXPECT_EQ(picture.Empty(), !c.makes);
+            }
+        }
+        EXPECT_EQ(made, c.made) << c.makes << c.look;
+    }
+}
+
+TEST(Font, FontsAlikeShareOneHandleWhateverTheirColour) {
+    TFont a, b, c;
+    b.SetColor(clRed);
+    EXPECT_EQ(a.Handle(), b.Handle());
+    c.SetHeight(-16);
+    EXPECT_NE(c.Handle(), a.Handle());
+    LOGFONTA lf = {};
+    ASSERT_TRUE(GetObjectA(c.Handle(), sizeof(lf), &lf));
+    EXPECT_EQ(lf.lfHeight, -16);
+    c.SetHeight(-12);
+    EXPECT_EQ(c.Handle(), a.Handle());
+}
