@@ -281,6 +281,21 @@ bool ItemMenuMessage(IContextMenu* menu, UINT msg, WPARAM wp, LPARAM lp, LRESULT
     return false;
 }
 
+namespace {
+// Some shells (Wine's) offer no rename on an item's menu, however asked: the tree's own entry
+// stands in for it, with the shell's command number, after the delete command.
+void AddMissingRename(IContextMenu* menu, HMENU popup) {
+    const UINT rename = kFirstMenuCommand + kRenameCommandOffset;
+    if (GetMenuState(popup, rename, MF_BYCOMMAND) != static_cast<UINT>(-1) || FindVerb(menu, popup, "rename") >= 0)
+        return;
+    const int del = FindVerb(menu, popup, "delete");
+    UINT position = static_cast<UINT>(-1);
+    for (int i = 0, n = GetMenuItemCount(popup); del >= 0 && i < n; ++i)
+        if (GetMenuItemID(popup, i) == kFirstMenuCommand + static_cast<UINT>(del)) position = static_cast<UINT>(i + 1);
+    InsertMenuA(popup, position, MF_BYPOSITION | MF_STRING, rename, kRenameMenuText);
+}
+}  // namespace
+
 TPTItemMenuChoice ShowItemContextMenu(IShellFolder* parentFolder, LPCITEMIDLIST item, HWND owner,
                                       HWND menuWindow, POINT screen, UINT flags, TPTContextMenuHook* hook,
                                       TPTClipboardCut* cut) {
@@ -292,6 +307,7 @@ TPTItemMenuChoice ShowItemContextMenu(IShellFolder* parentFolder, LPCITEMIDLIST 
     ui::MenuHandle popup(CreatePopupMenu());
     if (!popup) return choice;
     if (FAILED(menu->QueryContextMenu(popup.get(), 0, kFirstMenuCommand, kLastMenuCommand, flags))) return choice;
+    if (flags & CMF_CANRENAME) AddMissingRename(menu.get(), popup.get());
     // The menu is handed over for the messages of its owner-drawn submenus while it is up.
     struct Shown {
         TPTContextMenuHook* hook;

@@ -55,6 +55,8 @@ constexpr UINT kFirstMenuCommand = 50;
 constexpr UINT kLastMenuCommand = 0x7FFF;
 // The shell's own rename command, as an offset from the first command.
 constexpr UINT kRenameCommandOffset = 18;
+// The label of the rename entry a menu gets where the shell's own menu lacks one.
+constexpr const char* kRenameMenuText = "名前の変更(&M)";
 // The longest verb the verb search reads (without its NUL); longer ones never match.
 constexpr UINT kVerbBufferChars = 261;
 

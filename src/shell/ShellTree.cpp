@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <string>
 #include <unordered_set>
 
+#include "shell/ShellDropSource.h"
 #include "shell/ShellModule.h"
 #include "ui/ComError.h"
 #include "ui/Forms.h"
@@ -17,10 +19,6 @@ using ui::TTreeNode;
 
 namespace {
 
-// Context-menu commands start here; the ones below are the control's own.
-constexpr UINT kFirstMenuCommand = 50;
-// What the shell gives an item's path at most, and help texts.
-constexpr UINT kTextBuffer = 261;
 // The overlay images of the shared-hand and the shortcut arrow (index + 1 in the state).
 constexpr int kShareOverlay = 0;
 constexpr int kLinkOverlay = 1;
@@ -166,35 +164,7 @@ bool TPTCustomTreeView::Notify(NMHDR* header, LRESULT& result) {
 }
 
 bool TPTCustomTreeView::MenuMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
-    if (!shownMenu_) return false;
-    if (msg == WM_MENUSELECT) {
-        const UINT command = LOWORD(wp), flags = HIWORD(wp);
-        ui::String hint;
-        if (command >= kFirstMenuCommand && !(flags & (MF_POPUP | MF_SEPARATOR))) {
-            char text[kTextBuffer] = "";
-            if (SUCCEEDED(shownMenu_->GetCommandString(command - kFirstMenuCommand, GCS_HELPTEXTA, nullptr, text,
-                                                       sizeof text)))
-                hint.assign(text, strnlen(text, sizeof text));
-        }
-        PopupHint(hint);
-        result = 0;
-        return true;
-    }
-    ui::ComPtr<IContextMenu3> menu3;
-    if (SUCCEEDED(shownMenu_.As(IID_IContextMenu3, menu3)) && menu3) {
-        LRESULT answer = 0;
-        if (SUCCEEDED(menu3->HandleMenuMsg2(msg, wp, lp, &answer))) {
-            result = answer;
-            return true;
-        }
-    }
-    if (msg == WM_MENUCHAR) return false;
-    ui::ComPtr<IContextMenu2> menu2;
-    if (SUCCEEDED(shownMenu_.As(IID_IContextMenu2, menu2)) && menu2 && SUCCEEDED(menu2->HandleMenuMsg(msg, wp, lp))) {
-        result = msg == WM_INITMENUPOPUP ? 0 : TRUE;
-        return true;
-    }
-    return false;
+    return ItemMenuMessage(ShownContextMenu(), msg, wp, lp, result, this);
 }
 
 void TPTCustomTreeView::KeyDown(WORD& key, ui::TShiftState shift) {
@@ -245,6 +215,10 @@ TPTCustomShellTree::~TPTCustomShellTree() {
     changeThread_.reset();
     baseFolder_->OnChange = nullptr;
     currentFolder_->OnChange = nullptr;
+}
+
+HWND TPTCustomShellTree::DropWindow() const {
+    return HandleAllocated() ? const_cast<TPTCustomShellTree*>(this)->Handle() : nullptr;
 }
 
 HWND TPTCustomShellTree::OwnerWindow() const {
@@ -324,6 +298,14 @@ void TPTCustomShellTree::WndProc(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result
         case WM_CHANGENOTIFY:
             ChangeNotified();
             result = 0;
+            return;
+        case WM_SHELLTREE_PENDING:
+            RunPendingFill();
+            result = 0;
+            return;
+        case WM_NCDESTROY:
+            registration_.Revoke();
+            TPTCustomTreeView::WndProc(msg, wp, lp, result);
             return;
         default:
             TPTCustomTreeView::WndProc(msg, wp, lp, result);
@@ -551,6 +533,7 @@ void TPTCustomShellTree::Clicked() {
 void TPTCustomShellTree::Deleted(TTreeNode* node) {
     TPTShTreeData* data = NodeData(node);
     if (node == lastInserted_) lastInserted_ = nullptr;
+    if (node == dragNode_) dragNode_ = nullptr;
     filled_.erase(node);
     struct Free {
         TPTCustomShellTree* tree;
@@ -847,6 +830,174 @@ void TPTCustomShellTree::DrawOverlay(TPTCustomDraw& draw, TTreeNode* node) {
 
 void TPTCustomShellTree::PopupHint(const ui::String& hint) {
     if (OnPopupHint) OnPopupHint(this, hint);
+}
+
+// ---- commands
+
+HRESULT TPTCustomShellTree::InvokeVerb(TTreeNode* node, const char* verb) {
+    TPTShTreeData* data = NodeData(node);
+    if (!data || !node->Parent() || !verb) return S_FALSE;
+    return shell::InvokeVerb(data->ParentFolder(), data->RelativeIdList(), OwnerWindow(), verb, &clipboardCut_,
+                             data->PathName());
+}
+
+void TPTCustomShellTree::KeyCommand(WORD& key, ui::TShiftState shift) {
+    if (!options_.Contains(ptstoDefaultKeyHandling) || IsEditing() || Designing()) return;
+    const TPTShellCommand command = ShellCommandOfKey(key, shift);
+    if (command == pscNone) return;
+    key = 0;
+    switch (command) {
+        case pscDelete:
+        case pscCopy:
+        case pscCut:
+        case pscPaste:
+            InvokeVerb(Selected(), ShellCommandVerb(command));
+            break;
+        case pscRefresh:
+            RefreshTree();
+            break;
+        case pscRename:
+            if (TTreeNode* node = Selected()) node->EditText();
+            break;
+        default:
+            break;  // the list view's select-all: nothing in a tree
+    }
+}
+
+bool TPTCustomShellTree::ShowItemContextMenu(TTreeNode* node, POINT screen) {
+    TPTShTreeData* data = NodeData(node);
+    if (!data || !node->Parent() || IdListCount(data->AbsoluteIdList()) == 0 || !HandleAllocated()) return false;
+    const UINT flags = ItemMenuFlags(!data->PathName().empty(), ReadOnly());
+    const TPTItemMenuChoice choice = shell::ShowItemContextMenu(
+        data->ParentFolder(), data->RelativeIdList(), OwnerWindow(), Handle(), screen, flags, this, &clipboardCut_);
+    if (choice.rename) node->EditText();
+    return true;
+}
+
+bool TPTCustomShellTree::ContextMenuRequest(TTreeNode* node, POINT screen) {
+    if (!options_.Contains(ptstoContextMenus) || Designing()) return false;
+    // With the shell's menus on, a node never gets the ordinary pop-up menu, even one
+    // without a shell menu.
+    if (NodeData(node)) ShowItemContextMenu(node, screen);
+    return true;
+}
+
+// ---- in-place rename
+
+bool TPTCustomShellTree::CanEdit(TTreeNode* node) {
+    if (TPTShTreeData* data = NodeData(node)) {
+        if (Designing() || !data->CanRename()) return false;
+    }
+    return TPTCustomTreeView::CanEdit(node);
+}
+
+void TPTCustomShellTree::Edited(TTreeNode* node, ui::String& text) {
+    TPTShTreeData* data = NodeData(node);
+    if (!data || !node->Parent()) {
+        TPTCustomTreeView::Edited(node, text);
+        return;
+    }
+    if (OnEdited) OnEdited(this, node, text);
+    // The shell reports its own rename as a change: that one is not refreshed.
+    skipNextNotify_ = true;
+    IdList renamed;
+    HRESULT hr = E_FAIL;
+    {
+        InternalChangeScope internal(this);
+        ui::TCursorScope busy;
+        hr = RenameItem(data->ParentFolder(), OwnerWindow(), data->RelativeIdList(), text, renamed);
+        if (SUCCEEDED(hr) && renamed) {
+            // Every list below the node names the old path.
+            std::function<void(TTreeNode*)> forget = [&](TTreeNode* parent) {
+                for (TTreeNode* n = parent->GetFirstChild(); n; n = n->GetNextSibling()) {
+                    if (TPTShTreeData* d = NodeData(n)) d->FreeCache();
+                    forget(n);
+                }
+            };
+            forget(node);
+            data->SetRelativeIdList(renamed.get());
+            node->SetText(text);
+            currentFolder_->SetIdList(data->AbsoluteIdList());
+        }
+    }
+    // No change comes of a refused rename: a later one is not to be swallowed.
+    if (FAILED(hr) || !renamed) skipNextNotify_ = false;
+}
+
+void TPTCustomShellTree::EditEnded(TTreeNode* node) {
+    TPTCustomTreeView::EditEnded(node);
+    // The edit box goes only after this notice: the held-back fill runs after it.
+    if (fillPending_ && HandleAllocated()) PostMessageA(Handle(), WM_SHELLTREE_PENDING, 0, 0);
+}
+
+void TPTCustomShellTree::RunPendingFill() {
+    if (!fillPending_ || fillLocked_ || IsEditing()) return;
+    fillPending_ = false;
+    RefreshTree();
+}
+
+// ---- drag and drop
+
+void TPTCustomShellTree::RegisterDropTarget() {
+    if (Designing() || !HandleAllocated()) return;
+    registration_.Register(this);
+}
+
+void TPTCustomShellTree::RevokeDropTarget() { registration_.Revoke(); }
+
+TDropNode TPTCustomShellTree::DropNodeAt(POINT screen, bool withTopNode) {
+    if (!HandleAllocated()) return nullptr;
+    POINT client = screen;
+    ScreenToClient(Handle(), &client);
+    TTreeNode* node = GetNodeAt(client.x, client.y);
+    if (!NodeData(node) || (!withTopNode && !node->Parent())) return nullptr;
+    return node;
+}
+
+HRESULT TPTCustomShellTree::NodeDropTarget(TDropNode node, ui::ComPtr<IDropTarget>& target) {
+    target.reset();
+    TTreeNode* n = static_cast<TTreeNode*>(node);
+    TPTShTreeData* data = NodeData(n);
+    if (!data) return E_FAIL;
+    if (!n->Parent()) return data->GetUIObject(IID_IDropTarget, target);
+    IShellFolder* parent = data->ParentFolder();
+    if (!parent) return E_FAIL;
+    LPCITEMIDLIST item = data->RelativeIdList();
+    return parent->GetUIObjectOf(OwnerWindow(), 1, &item, IID_IDropTarget, nullptr, target.putVoid());
+}
+
+ui::String TPTCustomShellTree::NodePath(TDropNode node) {
+    TPTShTreeData* data = NodeData(static_cast<TTreeNode*>(node));
+    return data ? data->PathName() : ui::String();
+}
+
+void TPTCustomShellTree::HighlightDropNode(TDropNode node) {
+    if (!HandleAllocated()) return;
+    SetDropTarget(node ? static_cast<TTreeNode*>(node) : dragNode_);
+}
+
+void TPTCustomShellTree::BeginDragNode(TTreeNode* node, ui::TMouseButton button) {
+    if (!options_.Contains(ptstoOleDrag) || Designing()) return;
+    TPTShTreeData* data = NodeData(node);
+    TPTShTreeData* parentData = node ? NodeData(node->Parent()) : nullptr;
+    if (!data || !parentData) return;
+    {
+        struct Drag {
+            TPTCustomShellTree* tree;
+            ~Drag() {
+                tree->fillLocked_ = false;
+                tree->dragNode_ = nullptr;
+                if (tree->HandleAllocated()) tree->SetDropTarget(nullptr);
+            }
+        } drag{this};
+        fillLocked_ = true;
+        dragNode_ = node;
+        SetDropTarget(node);
+        DragShellItem(data->ParentFolder(), parentData->AbsoluteIdList(), data->RelativeIdList(),
+                      button == ui::TMouseButton::mbRight ? MK_RBUTTON : MK_LBUTTON);
+    }
+    // What changed during the drag, the drop itself too, is refreshed once.
+    RunPendingFill();
 }
 
 }  // namespace shell

@@ -15,6 +15,8 @@
 #include "shell/ChangeHandlerThread.h"
 #include "shell/IdList.h"
 #include "shell/ShTreeData.h"
+#include "shell/ShellCommands.h"
+#include "shell/ShellDropTarget.h"
 #include "shell/ShellLocator.h"
 #include "ui/ExtCtrls.h"
 #include "ui/Handles.h"
@@ -63,6 +65,7 @@ constexpr TPTShellTreeOptions kDefaultShellTreeOptions = TPTShellTreeOptions(0x3
 
 // The private messages of the tree's window.
 constexpr UINT WM_SHELLTREE_FILL = WM_USER + 103;  // fill a tree still empty after its window came
+constexpr UINT WM_SHELLTREE_PENDING = WM_USER + 104;  // a fill held back by an edit, once it is over
 
 // What the attributes of a new item are asked with; the shell may answer more bits.
 constexpr ULONG kAddItemAttributeMask = 0xF20B0000;
@@ -81,7 +84,7 @@ struct TPTCustomDraw {
 
 // A tree view with custom-draw notifications and the hooks of context menus, drags and
 // keyboard commands.
-class TPTCustomTreeView : public ui::TTreeView {
+class TPTCustomTreeView : public ui::TTreeView, public TPTContextMenuHook {
 public:
     explicit TPTCustomTreeView(ui::TComponent* owner);
     ~TPTCustomTreeView() override;
@@ -118,11 +121,11 @@ protected:
         (void)key;
         (void)shift;
     }
+public:
     // The help text of the menu command under the mouse.
-    virtual void PopupHint(const ui::String& hint) { (void)hint; }
-
+    void PopupHint(const ui::String& hint) override { (void)hint; }
     // The context menu being shown, which gets the owner-drawn menu messages; none after.
-    void SetShownContextMenu(IContextMenu* menu);
+    void SetShownContextMenu(IContextMenu* menu) override;
     IContextMenu* ShownContextMenu() const { return shownMenu_.get(); }
 
 private:
@@ -140,7 +143,7 @@ using TPTShTvCustomDrawEvent =
     std::function<void(ui::TObject* sender, TPTCustomDraw& aCD, ui::TTreeNode* aNode, TPTShTreeData* aData)>;
 
 // All the behaviour of the shell tree.
-class TPTCustomShellTree : public TPTCustomTreeView {
+class TPTCustomShellTree : public TPTCustomTreeView, public TPTShellDropHost {
 public:
     explicit TPTCustomShellTree(ui::TComponent* owner);
     ~TPTCustomShellTree() override;
@@ -177,6 +180,25 @@ public:
     void StartChangeWatch();
     // Watches the drive of `path` with its whole subtree; an empty path clears the watches.
     void AddDriveWatch(const ui::String& path);
+    // Runs a verb of the node item's context menu ("delete", "copy", "cut", "paste"); S_FALSE
+    // for the top node or a node without shell data.
+    HRESULT InvokeVerb(ui::TTreeNode* node, const char* verb);
+    // Shows the node item's context menu at a screen point and carries out the choice; false
+    // when no menu could be shown.
+    bool ShowItemContextMenu(ui::TTreeNode* node, POINT screen);
+    // The drop target registered for the window; none without ptstoOleDrop.
+    IDropTarget* RegisteredDropTarget() const { return registration_.Target(); }
+    // The node of a drag begun here, while it lasts.
+    ui::TTreeNode* DragNode() const { return dragNode_; }
+
+    // What the drop target asks of the tree.
+    HWND DropWindow() const override;
+    TDropNode DropNodeAt(POINT screen, bool withTopNode) override;
+    HRESULT NodeDropTarget(TDropNode node, ui::ComPtr<IDropTarget>& target) override;
+    ui::String NodePath(TDropNode node) override;
+    void HighlightDropNode(TDropNode node) override;
+    // The window given to the shell for its own messages: the form the tree is on.
+    HWND OwnerWindow() const override;
 
     // Counters and flags that govern fills; public so that the owner of a drag or an edit can
     // hold fills back.
@@ -224,9 +246,18 @@ protected:
     void Clicked() override;
     int GetImageIndex(ui::TTreeNode* node) override;
     int GetSelectedIndex(ui::TTreeNode* node) override;
+    bool CanEdit(ui::TTreeNode* node) override;
+    void Edited(ui::TTreeNode* node, ui::String& text) override;
+    void EditEnded(ui::TTreeNode* node) override;
     bool WantsItemDraw() const override { return true; }
     void CustomDrawItem(TPTCustomDraw& draw, ui::TTreeNode* node) override;
+    bool ContextMenuRequest(ui::TTreeNode* node, POINT screen) override;
+    void BeginDragNode(ui::TTreeNode* node, ui::TMouseButton button) override;
+    void KeyCommand(WORD& key, ui::TShiftState shift) override;
+public:
     void PopupHint(const ui::String& hint) override;
+
+protected:
 
     // Raises OnAddItem; true when the item may be added.
     virtual bool DoAddItem(IShellFolder* parentFolder, LPCITEMIDLIST parentAbsIdList, ULONG attributes,
@@ -235,10 +266,8 @@ protected:
     virtual bool HasLinkedView() const { return false; }
     virtual void UpdateLinkedView(ui::TTreeNode* node) { (void)node; }
     // Registers or revokes the tree's drop target (with ptstoOleDrop).
-    virtual void RegisterDropTarget() {}
-    virtual void RevokeDropTarget() {}
-    // The window given to the shell for its own messages: the form the tree is on.
-    HWND OwnerWindow() const;
+    virtual void RegisterDropTarget();
+    virtual void RevokeDropTarget();
 
 private:
     class InternalChangeScope;
@@ -255,6 +284,8 @@ private:
     void WatchFolder(ui::TTreeNode* node);
     void DrawOverlay(TPTCustomDraw& draw, ui::TTreeNode* node);
     DWORD WatchFilter() const;
+    // The pending fill, once neither a drag nor an edit holds it back.
+    void RunPendingFill();
 
     std::unique_ptr<TPTShellLocator> baseFolder_;
     std::unique_ptr<TPTShellLocator> currentFolder_;
@@ -273,6 +304,9 @@ private:
     std::unordered_set<const void*> ownData_;  // the node data this tree made
     std::unordered_set<ui::TTreeNode*> filled_;  // nodes whose items have been listed
     int refreshCount_ = 0;
+    ui::TTreeNode* dragNode_ = nullptr;
+    TPTClipboardCut clipboardCut_;
+    TPTDropTargetRegistration registration_;
 };
 
 // The shell tree as the main window uses it.

@@ -602,15 +602,24 @@ bool TTreeView::NotifyTree(NMHDR* header, LRESULT& result) {
             return true;
         case TVN_BEGINLABELEDITA: {
             auto* info = reinterpret_cast<NMTVDISPINFOA*>(header);
-            result = CanEdit(node(info->item)) ? FALSE : TRUE;
+            const bool allow = CanEdit(node(info->item));
+            result = allow ? FALSE : TRUE;
+            editOpen_ = allow;
             return true;
         }
         case TVN_ENDLABELEDITA: {
             auto* info = reinterpret_cast<NMTVDISPINFOA*>(header);
             result = FALSE;
-            if (!info->item.pszText || cancellingEdit_) return true;  // cancelled
-            String text = info->item.pszText;
-            Edited(node(info->item), text);
+            // Some controls (Wine's) end an edit a second time while its box goes: only the
+            // first end counts.
+            if (!editOpen_) return true;
+            editOpen_ = false;
+            TTreeNode* edited = node(info->item);
+            if (info->item.pszText && !cancellingEdit_) {
+                String text = info->item.pszText;
+                Edited(edited, text);
+            }
+            EditEnded(edited);
             return true;
         }
         case TVN_BEGINDRAGA:

@@ -224,6 +224,8 @@ protected:
     virtual void Change(TTreeNode* node);
     virtual bool CanEdit(TTreeNode* node);
     virtual void Edited(TTreeNode* node, String& text);
+    // An edit in place is over, whether its text was taken or not; the edit box still exists.
+    virtual void EditEnded(TTreeNode* node) { (void)node; }
     // A node is deleted: raises OnDeletion.
     virtual void Deleted(TTreeNode* node);
     virtual void Clicked() { Click(); }
@@ -279,6 +281,7 @@ private:
     int manualExpand_ = 0;   // an Expand/Collapse of a node runs its steps itself
     bool dragBegun_ = false; // the native button loop ended in a drag
     bool cancellingEdit_ = false;  // EndEditing cancels: no commit counts
+    bool editOpen_ = false;        // an edit began and has not ended yet
     DWORD extraStyle_ = 0;   // SetStyleFlag's flags that are on
     DWORD managedStyle_ = 0; // every flag SetStyleFlag was given
 };

@@ -213,7 +213,8 @@ struct MenuWindow {
                 const UINT id = GetMenuItemID(popup, i);
                 if (GetMenuState(popup, i, MF_BYPOSITION) & (MF_SEPARATOR | MF_DISABLED | MF_GRAYED)) continue;
                 ++downs;
-                found = id >= kFirstMenuCommand && CommandVerb(hook->shown, id - kFirstMenuCommand) == choose;
+                found = !choose.empty() && id >= kFirstMenuCommand &&
+                        CommandVerb(hook->shown, id - kFirstMenuCommand) == choose;
             }
             if (found) {
                 for (int i = 0; i < downs; ++i) PostMessageA(wnd, WM_KEYDOWN, VK_DOWN, 0);

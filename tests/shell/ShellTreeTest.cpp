@@ -15,21 +15,21 @@
 #include <vector>
 
 #include "shell/ShellTesting.h"
+#include "shell/ShellTreeTesting.h"
 #include "support/Sandbox.h"
 #include "ui/ComError.h"
 #include "ui/Forms.h"
 
 using namespace shell;
 using shell_testing::ListOf;
+using shell_testing::Tree;
+using shell_testing::kQuietTab;
+using shell_testing::kTabOptions;
 using testing_support::PumpMessages;
 using testing_support::TempDir;
 using ui::TTreeNode;
 
 namespace {
-
-// The tab's options without the watch, and with it.
-constexpr WORD kTabOptions = 0x3F9;
-const TPTShellTreeOptions kQuietTab = TPTShellTreeOptions(kTabOptions).Without(ptstoDynamicRefresh);
 
 void MakeShortcut(const std::string& path, const std::string& target) {
     ui::ComPtr<IShellLinkA> link;
@@ -56,47 +56,6 @@ struct Scratch {
         MakeShortcut(dir / "m.lnk", dir / "z.txt");
     }
     TempDir dir;
-};
-
-// A shell tree on a shown form, rooted at `base`.
-struct Tree {
-    explicit Tree(LPCITEMIDLIST base, TPTShellTreeOptions options = kQuietTab) : form(nullptr) {
-        form.SetBounds(0, 0, 320, 400);
-        tree = new TPTShellTree(&form);
-        tree->SetBounds(5, 5, 300, 360);
-        tree->SetOptions(options);
-        tree->SetIndent(20);
-        tree->OnFillStart = [this](ui::TObject*) { ++fills; };
-        if (base) tree->BaseFolder().SetIdList(base);
-        tree->SetParent(&form);
-        form.Show();
-        PumpMessages();  // the fill posted when the window came
-    }
-    TTreeNode* Top() { return tree->Items().GetFirstNode(); }
-    static TTreeNode* Child(TTreeNode* parent, const std::string& text) {
-        for (TTreeNode* n = parent ? parent->GetFirstChild() : nullptr; n; n = n->GetNextSibling())
-            if (n->Text() == text) return n;
-        return nullptr;
-    }
-    static std::vector<std::string> Texts(TTreeNode* parent) {
-        std::vector<std::string> texts;
-        for (TTreeNode* n = parent->GetFirstChild(); n; n = n->GetNextSibling()) texts.push_back(n->Text());
-        return texts;
-    }
-    // Pumps messages until `done` holds or `ms` have passed.
-    template <class F>
-    static bool PumpUntil(F done, DWORD ms) {
-        const DWORD start = GetTickCount();
-        while (!done()) {
-            if (GetTickCount() - start > ms) return false;
-            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-            PumpMessages(1);
-        }
-        return true;
-    }
-    ui::TForm form;
-    TPTShellTree* tree;
-    int fills = 0;
 };
 
 std::string NameOf(const std::string& path) { return path.substr(path.rfind('\\') + 1); }

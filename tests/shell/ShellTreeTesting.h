@@ -1,0 +1,63 @@
+#pragma once
+// A shell tree on a shown form, as the tree's tests use it.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "shell/ShellTree.h"
+#include "support/Sandbox.h"
+#include "ui/Forms.h"
+
+namespace shell_testing {
+
+// The tab's options without the watch, and with it.
+constexpr WORD kTabOptions = 0x3F9;
+const shell::TPTShellTreeOptions kQuietTab =
+    shell::TPTShellTreeOptions(kTabOptions).Without(shell::ptstoDynamicRefresh);
+
+// A shell tree (of class T) on a shown form, rooted at `base`.
+template <class T = shell::TPTShellTree>
+struct TreeOf {
+    explicit TreeOf(LPCITEMIDLIST base, shell::TPTShellTreeOptions options = kQuietTab) : form(nullptr) {
+        form.SetBounds(0, 0, 320, 400);
+        tree = new T(&form);
+        tree->SetBounds(5, 5, 300, 360);
+        tree->SetOptions(options);
+        tree->SetIndent(20);
+        tree->OnFillStart = [this](ui::TObject*) { ++fills; };
+        if (base) tree->BaseFolder().SetIdList(base);
+        tree->SetParent(&form);
+        form.Show();
+        testing_support::PumpMessages();  // the fill posted when the window came
+    }
+    ui::TTreeNode* Top() { return tree->Items().GetFirstNode(); }
+    static ui::TTreeNode* Child(ui::TTreeNode* parent, const std::string& text) {
+        for (ui::TTreeNode* n = parent ? parent->GetFirstChild() : nullptr; n; n = n->GetNextSibling())
+            if (n->Text() == text) return n;
+        return nullptr;
+    }
+    static std::vector<std::string> Texts(ui::TTreeNode* parent) {
+        std::vector<std::string> texts;
+        for (ui::TTreeNode* n = parent->GetFirstChild(); n; n = n->GetNextSibling()) texts.push_back(n->Text());
+        return texts;
+    }
+    // Pumps messages until `done` holds or `ms` have passed.
+    template <class F>
+    static bool PumpUntil(F done, DWORD ms) {
+        const DWORD start = GetTickCount();
+        while (!done()) {
+            if (GetTickCount() - start > ms) return false;
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+            testing_support::PumpMessages(1);
+        }
+        return true;
+    }
+    ui::TForm form;
+    T* tree;
+    int fills = 0;
+};
+
+using Tree = TreeOf<>;
+
+}  // namespace shell_testing
