@@ -6,6 +6,7 @@
 
 #include "shell/ShellDropTarget.h"
 #include "ui/ComError.h"
+#include "ui/SysUtils.h"
 
 namespace shell {
 
@@ -107,11 +108,6 @@ HRESULT PasteFiles(HWND owner, const ui::String& folder, TPTClipboardCut* cut) {
         }
     }
     return S_OK;
-}
-
-bool IsFolder(const ui::String& path) {
-    const DWORD attributes = path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 }  // namespace
@@ -236,7 +232,7 @@ HRESULT InvokeVerb(IShellFolder* parentFolder, LPCITEMIDLIST item, HWND owner, c
     popup.reset();
     if (offset < 0) {
         // Some shells offer no "paste" on a folder's own menu: the files come from the clipboard.
-        if (SameVerb(verb, "paste") && IsFolder(folderPath)) return PasteFiles(owner, folderPath, cut);
+        if (SameVerb(verb, "paste") && ui::DirectoryExists(folderPath)) return PasteFiles(owner, folderPath, cut);
         return S_FALSE;
     }
     const HRESULT hr = InvokeCommandOffset(menu.get(), owner, static_cast<UINT>(offset));
@@ -335,11 +331,9 @@ TPTItemMenuChoice ShowItemContextMenu(IShellFolder* parentFolder, LPCITEMIDLIST 
 HRESULT RenameItem(IShellFolder* parentFolder, HWND owner, LPCITEMIDLIST item, const ui::String& newName,
                    IdList& newItem) {
     if (!parentFolder || !item || newName.empty()) return E_INVALIDARG;
-    const int n = MultiByteToWideChar(CP_ACP, 0, newName.c_str(), -1, nullptr, 0);
-    if (n <= 0) return E_INVALIDARG;
-    if (n > MAX_PATH) return HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);  // never a cut name
-    std::wstring wide(n, L'\0');
-    MultiByteToWideChar(CP_ACP, 0, newName.c_str(), -1, &wide[0], n);
+    const std::wstring wide = ui::WideString(newName);
+    if (wide.empty()) return E_INVALIDARG;
+    if (wide.size() >= MAX_PATH) return HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);  // never a cut name
     LPITEMIDLIST renamed = nullptr;
     const HRESULT hr = parentFolder->SetNameOf(owner, item, wide.c_str(), kRenameFlags, &renamed);
     IdList result(nullptr, renamed);

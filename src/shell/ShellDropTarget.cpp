@@ -37,11 +37,6 @@ bool DropTookNothing(HRESULT hr, DWORD effect) {
     return SUCCEEDED(hr) && (done & (done - 1)) != 0;
 }
 
-bool IsDirectory(const ui::String& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 // A path without its trailing backslash (a drive's root keeps it).
 ui::String WithoutSlash(ui::String path) {
     if (path.size() > 3 && ui::LastDelimiter("\\", path) == path.size() - 1) path.pop_back();
@@ -67,15 +62,6 @@ bool SameDrive(const ui::String& a, const ui::String& b) {
     return a.size() >= 2 && b.size() >= 2 && a[1] == ':' && b[1] == ':' && letter(a[0]) == letter(b[0]);
 }
 
-std::wstring Wide(const ui::String& text) {
-    const int n = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-    if (n <= 0) return {};
-    std::wstring wide(n, L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], n);
-    wide.resize(n - 1);
-    return wide;
-}
-
 // A shortcut to `file` in `folder`, named after it; a name already taken gets a number.
 bool MakeShortcut(const ui::String& file, const ui::String& folder) {
     ui::String name = ui::ExtractFileName(WithoutSlash(file));
@@ -90,7 +76,7 @@ bool MakeShortcut(const ui::String& file, const ui::String& folder) {
     if (FAILED(link->SetPath(file.c_str()))) return false;
     ui::ComPtr<IPersistFile> persist;
     if (FAILED(link.As(IID_IPersistFile, persist)) || !persist) return false;
-    const std::wstring wide = Wide(target);
+    const std::wstring wide = ui::WideString(target);
     return SUCCEEDED(persist->Save(wide.c_str(), TRUE));
 }
 
@@ -273,7 +259,7 @@ HRESULT TDropTarget_shtv::AskNode(TDropNode node, IDataObject* data, DWORD keySt
         // Where the shell takes nothing for a file-system folder, the files are copied, moved
         // or linked as the shell would.
         const ui::String folder = host_->NodePath(node);
-        if (!folder.empty() && IsDirectory(folder)) {
+        if (!folder.empty() && ui::DirectoryExists(folder)) {
             const std::vector<ui::String> files = DroppedFiles(data);
             answer = FileDropEffect(keyState, files, folder, offered);
             if (drop && answer) answer = FileDropInto(host_->OwnerWindow(), files, folder, answer);

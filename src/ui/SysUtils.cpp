@@ -86,4 +86,18 @@ bool EntryExists(const String& path) {
     return FindEntry(path, data);
 }
 
+bool DirectoryExists(const String& path) {
+    const DWORD attributes = path.empty() ? INVALID_FILE_ATTRIBUTES : GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::wstring WideString(const String& text) {
+    const int n = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+    if (n <= 0) return {};
+    std::wstring wide(static_cast<size_t>(n), L'\0');
+    if (!MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], n)) return {};
+    wide.resize(static_cast<size_t>(n - 1));
+    return wide;
+}
+
 }  // namespace ui

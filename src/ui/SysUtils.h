@@ -1,4 +1,5 @@
 #pragma once
+#include <string>
 // String and file helpers over ANSI byte strings. Every scan for a delimiter skips the
 // trail bytes of double-byte characters, whose codes may equal "\" or "," (表, ソ).
 #include "ui/Types.h"
@@ -29,5 +30,9 @@ bool FileExists(const String& path);
 // The entry search: a search for the name with every attribute class allowed finds any
 // entry, directories included.
 bool EntryExists(const String& path);
+// Whether the path names an existing directory (false for an empty path).
+bool DirectoryExists(const String& path);
+// The text in UTF-16, whole (empty when the code page cannot convert it).
+std::wstring WideString(const String& text);
 
 }  // namespace ui
