@@ -173,7 +173,7 @@ int CompareAbsIdLists(LPCITEMIDLIST a, LPCITEMIDLIST b) {
     if (!desktop) return kIdListCompareFailed;
     const HRESULT hr = desktop->CompareIDs(0, a, b);
     if (FAILED(hr)) return kIdListCompareFailed;
-    return static_cast<short>(HRESULT_CODE(hr));
+    return CompareIDsOrder(hr);
 }
 
 HRESULT BindToIdList(LPCITEMIDLIST absList, ui::ComPtr<IShellFolder>& folder) {

@@ -33,6 +33,8 @@ IdList ConcatIdLists(IMalloc* allocator, LPCITEMIDLIST first, LPCITEMIDLIST seco
 // Both none or both empty: 0; only one of them: -1; otherwise the desktop's CompareIDs
 // (negative, zero, positive), or kIdListCompareFailed.
 int CompareAbsIdLists(LPCITEMIDLIST a, LPCITEMIDLIST b);
+// A folder's answer to CompareIDs as an order: the low 16 bits of the code, signed.
+inline int CompareIDsOrder(HRESULT hr) { return static_cast<short>(HRESULT_CODE(hr)); }
 // The folder of an absolute list; the desktop itself for an empty list or none.
 HRESULT BindToIdList(LPCITEMIDLIST absList, ui::ComPtr<IShellFolder>& folder);
 

@@ -26,12 +26,9 @@ constexpr unsigned kChangeInterval = 400;    // the tree has the focus
 constexpr unsigned kIdleChangeInterval = 2000;
 constexpr unsigned kSelectionInterval = 500;
 
-// The shell's answer to a comparison: the low 16 bits, signed.
-int CompareResult(HRESULT hr) { return static_cast<short>(HRESULT_CODE(hr)); }
-
 bool SameItem(IShellFolder* folder, LPCITEMIDLIST a, LPCITEMIDLIST b) {
     const HRESULT hr = folder->CompareIDs(0, a, b);
-    return SUCCEEDED(hr) && CompareResult(hr) == 0;
+    return SUCCEEDED(hr) && CompareIDsOrder(hr) == 0;
 }
 
 // The bytes of a relative list, as a key for the exact-match search of a refresh.
@@ -474,7 +471,7 @@ void TPTCustomShellTree::SortChildren(TTreeNode* node) {
             IShellFolder* folder = first->ParentFolder();
             if (!folder) return 0;
             const HRESULT hr = folder->CompareIDs(0, first->RelativeIdList(), second->RelativeIdList());
-            return SUCCEEDED(hr) ? CompareResult(hr) : 0;
+            return SUCCEEDED(hr) ? CompareIDsOrder(hr) : 0;
         },
         node);
 }

@@ -24,20 +24,23 @@ void TStartMenuTab::SwitchRoot(std::initializer_list<BYTE> folders) {
     }
 }
 
-void TStartMenuTab::RootForFolderBox() {
+const TMenuFolder* TStartMenuTab::SelectedFolder() const {
     const int index = controls_.Folders->ItemIndex();
-    if (index < 0 || index >= static_cast<int>(std::size(kMenuFolders))) return;
-    SwitchRoot({kMenuFolders[index].Csidl});
+    if (index < 0 || index >= static_cast<int>(std::size(kMenuFolders))) return nullptr;
+    return &kMenuFolders[index];
+}
+
+void TStartMenuTab::RootForFolderBox() {
+    if (const TMenuFolder* folder = SelectedFolder()) SwitchRoot({folder->Csidl});
 }
 
 void TStartMenuTab::FolderChanged() {
-    const int index = controls_.Folders->ItemIndex();
-    if (index < 0 || index >= static_cast<int>(std::size(kMenuFolders))) return;
-    const BYTE csidl = kMenuFolders[index].Csidl;
-    if (csidl == kPassThroughFolder)
-        SwitchRoot({csidl});
+    const TMenuFolder* folder = SelectedFolder();
+    if (!folder) return;
+    if (folder->Csidl == kPassThroughFolder)
+        SwitchRoot({folder->Csidl});
     else
-        SwitchRoot({kPassThroughFolder, csidl});
+        SwitchRoot({kPassThroughFolder, folder->Csidl});
 }
 
 void TStartMenuTab::TreeKeyDown(WORD key) {

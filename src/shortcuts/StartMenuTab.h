@@ -55,6 +55,8 @@ public:
 private:
     // Re-roots the tree through each folder in turn, 100 ms apart, without redrawing in between.
     void SwitchRoot(std::initializer_list<BYTE> folders);
+    // The folder box's selected entry; none when nothing is selected.
+    const TMenuFolder* SelectedFolder() const;
     // The tree's root for the folder box's selection.
     void RootForFolderBox();
     void EnableItemControls(bool enabled);
