@@ -516,35 +516,27 @@ void TTreeView::FreeNode(TTreeNode* node) {
     Deleted(node);
 }
 
-bool TTreeView::CanExpand(TTreeNode* node) {
-    bool allow = true;
-    if (OnExpanding) OnExpanding(this, node, allow);
+namespace {
+// Asks an event that may refuse; no handler allows.
+bool AskAllowed(TObject* sender, const TTVExpandingEvent& event, TTreeNode* node, bool allow = true) {
+    if (allow && event) event(sender, node, allow);
     return allow;
 }
+}  // namespace
+
+bool TTreeView::CanExpand(TTreeNode* node) { return AskAllowed(this, OnExpanding, node); }
 void TTreeView::Expanded(TTreeNode* node) {
     if (OnExpanded) OnExpanded(this, node);
 }
-bool TTreeView::CanCollapse(TTreeNode* node) {
-    bool allow = true;
-    if (OnCollapsing) OnCollapsing(this, node, allow);
-    return allow;
-}
+bool TTreeView::CanCollapse(TTreeNode* node) { return AskAllowed(this, OnCollapsing, node); }
 void TTreeView::Collapsed(TTreeNode* node) {
     if (OnCollapsed) OnCollapsed(this, node);
 }
-bool TTreeView::CanChange(TTreeNode* node) {
-    bool allow = true;
-    if (OnChanging) OnChanging(this, node, allow);
-    return allow;
-}
+bool TTreeView::CanChange(TTreeNode* node) { return AskAllowed(this, OnChanging, node); }
 void TTreeView::Change(TTreeNode* node) {
     if (OnChange) OnChange(this, node);
 }
-bool TTreeView::CanEdit(TTreeNode* node) {
-    bool allow = !readOnly_;
-    if (allow && OnEditing) OnEditing(this, node, allow);
-    return allow;
-}
+bool TTreeView::CanEdit(TTreeNode* node) { return AskAllowed(this, OnEditing, node, !readOnly_); }
 void TTreeView::Edited(TTreeNode* node, String& text) {
     if (OnEdited) OnEdited(this, node, text);
     if (node) node->SetText(text);
