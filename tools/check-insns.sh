@@ -89,22 +89,5 @@ check() {  # check EXE: one "refused ..." line per instruction outside the set, 
   ' <<<"$dump"
 }
 
-rc=0
-for exe in "$@"; do
-  out=$(check "$exe")
-  echo "$out"
-  refused=0
-  grep -q '^refused ' <<<"$out" && refused=1
-  if [ -n "$expected" ]; then
-    # The same verdict as without the option, and exactly the expected instructions named.
-    got=$(sed -n 's/^refused [^:]*: \(.*\) at 0x.*/\1/p' <<<"$out" | sort -u)
-    want=$(tr ',' '\n' <<<"$expected" | sort -u)
-    if [ $refused = 0 ] || [ "$got" != "$want" ]; then
-      echo "$exe: expected exactly these refused: $(echo $want)"
-      rc=1
-    fi
-  elif [ $refused = 1 ]; then
-    rc=1
-  fi
-done
-exit $rc
+. "$(dirname "$0")/check-verdict.sh"
+verdict 's/^refused [^:]*: \(.*\) at 0x.*/\1/p' "$expected" "$@"
