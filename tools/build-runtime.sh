@@ -12,6 +12,8 @@
 #
 # The lists below are the members the program links that hold such instructions. When the instruction
 # check names a function of the runtime that is not here, the link map (-Wl,-Map) tells its member.
+# Built with CPU_FLAGS "-march=pentiumpro -mtune=generic" (Debian's default), every member comes out
+# instruction for instruction as Debian's, but random.o (see below).
 set -euo pipefail
 [ $# -ge 5 ] || { echo "usage: $0 OUT CPU_FLAGS CC CXX MINGW_SOURCES [LAUNCHER]" >&2; exit 2; }
 out=$1 cpu=$2 cc=$3 cxx=$4 mingw=$5 launcher=${6:-}
@@ -22,7 +24,8 @@ triplet=$("$cc" -dumpmachine)
 gcclib=$("$cc" -print-libgcc-file-name); gcclib=${gcclib%/*}
 crtlib=$(dirname "$("$cc" -print-file-name=crt2.o)")
 
-# libstdc++ and libsupc++: folder of the source, and the language its Makefile compiles it with.
+# libstdc++ and libsupc++: folder of the source, and the language its Makefile compiles it with; and the
+# demangler (cp-demangle.o, C, from libiberty).
 stdcxx_members="
   libsupc++ - eh_alloc eh_catch eh_personality eh_ptr eh_terminate new_op vmi_class_type_info
   src/c++11 gnu++11 cow-string-inst hashtable_c++0x random string-inst wstring-inst
