@@ -66,6 +66,8 @@ private:
 };
 
 bool RemoveTree(const std::string& path);
+// A path or name in the ANSI code page as the wide text the COM calls take.
+std::wstring Wide(const std::string& ansi);
 bool FileExistsA(const std::string& path);
 std::string ReadFileBytes(const std::string& path);
 
