@@ -73,6 +73,7 @@ TEST(IconListBox, ReloadsReplaceTheIconsAndNamesTooLongForTheBufferAreRefused) {
         f.grid->SetFileName(before);
         f.Paint();
         const std::vector<HICON> held = f.HeldHandles();
+        ASSERT_FALSE(held.empty());
         f.grid->SetFileName(path);  // not painted yet: no new icon can take an old handle's place
         for (HICON h : held) EXPECT_FALSE(IconAlive(h));
         EXPECT_EQ(f.grid->NumberOfIcons(), icons) << path;
@@ -107,6 +108,7 @@ TEST(IconListBox, ExtractsOnlyDrawnCellsAndKeepsValidIconsThroughRecreation) {
         EXPECT_EQ(f.grid->ItemIndex(), 3);
         for (bool caching : {true, false}) {
             const std::vector<HICON> held = f.HeldHandles();
+            ASSERT_FALSE(held.empty());
             f.grid->RecreateWnd();
             for (HICON h : held) EXPECT_FALSE(IconAlive(h));
             EXPECT_EQ(f.grid->ItemIndex(), 3);

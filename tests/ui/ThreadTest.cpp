@@ -1,5 +1,5 @@
 // The thread object: suspended until started, errors kept inside the thread, the end waited
-// for, and a thread abandoned to end alone.
+// for. (The change thread's tests abandon one.)
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -16,20 +16,15 @@ namespace {
 class TestThread : public ui::TThread {
 public:
     using Body = std::function<void(TestThread&)>;
-    explicit TestThread(Body body, bool abandon = false) : body_(std::move(body)), abandon_(abandon) {}
-    ~TestThread() override {
-        if (abandon_) Abandon();
-    }
+    explicit TestThread(Body body) : body_(std::move(body)) {}
 
 protected:
     void Execute() override {
-        Body body = body_;  // a copy: an abandoned body outlives the object
-        body(*this);
+        body_(*this);
     }
 
 private:
     Body body_;
-    bool abandon_;
 };
 
 ui::KernelHandle Duplicate(HANDLE h) {
@@ -80,24 +75,4 @@ TEST(Thread, DestructionTerminatesAndWaitsForTheEndAndANeverStartedThreadRunsNoB
     ui::KernelHandle handle = Duplicate(idle->Handle());
     idle.reset();
     EXPECT_EQ(std::make_pair(WaitForSingleObject(handle.get(), 0), runs), std::make_pair(DWORD(WAIT_OBJECT_0), LONG(0)));
-}
-
-TEST(Thread, AnAbandonedThreadGoesOnAloneAndEndsByItself) {
-    ui::EventHandle started(CreateEventA(nullptr, TRUE, FALSE, nullptr));
-    ui::EventHandle release(CreateEventA(nullptr, TRUE, FALSE, nullptr));
-    HANDLE startedHandle = started.get(), releaseHandle = release.get();
-    // Held back until released, or for 5 s: a destructor that waited would find it ended.
-    auto thread = std::make_unique<TestThread>(
-        [startedHandle, releaseHandle](TestThread&) {
-            SetEvent(startedHandle);
-            WaitForSingleObject(releaseHandle, 5000);
-        },
-        true);
-    thread->Start();
-    ASSERT_EQ(WaitForSingleObject(started.get(), 2000), WAIT_OBJECT_0);
-    ui::KernelHandle handle = Duplicate(thread->Handle());
-    thread.reset();
-    EXPECT_EQ(WaitForSingleObject(handle.get(), 0), static_cast<DWORD>(WAIT_TIMEOUT));
-    SetEvent(release.get());
-    EXPECT_EQ(WaitForSingleObject(handle.get(), 2000), WAIT_OBJECT_0);
 }
