@@ -110,27 +110,6 @@ TEST_F(IEButtonTest, GlyphSizeSetsNumGlyphsAndTheCellShownFollowsTheState) {
     }
 }
 
-TEST_F(IEButtonTest, BorderAndShiftShowRestHotAndPressed) {
-    button->SetBorderWidth(2);
-    button->SetGlyph(CellGlyph(1));
-    // Two pixels deep on every side: top/left in the first colour, bottom/right in the second.
-    const int edges[][3] = {{0, kH / 2, 1},      {1, kH / 2, 1},      {kW / 2, 0, 1},      {kW / 2, 1, 1},
-                            {kW - 1, kH / 2, 0}, {kW - 2, kH / 2, 0}, {kW / 2, kH - 1, 0}, {kW / 2, kH - 2, 0},
-                            {kW - 1, 0, 0},      {0, kH - 1, 0}};
-    const auto expectLook = [&](COLORREF first, COLORREF second, int shift) {
-        auto s = Painted();
-        for (const auto& e : edges) EXPECT_EQ(At(s, e[0], e[1]), e[2] ? first : second) << e[0] << "," << e[1];
-        EXPECT_EQ(At(s, 2, kH / 2), kFace);
-        EXPECT_EQ(At(s, kGx + shift, kGy + shift), kMarker);
-        EXPECT_EQ(At(s, kGx, kGy), shift ? kFace : kMarker);
-    };
-    expectLook(kFace, kFace, 0);
-    Move(15, 15);
-    expectLook(kLight, kDark, 0);
-    Press(15, 15);
-    expectLook(kDark, kLight, 1);
-}
-
 TEST_F(IEButtonTest, ClickOnlyWhenReleasedInsideAndNeverWhileDisabledOrHidden) {
     // The handler disables its own button while the mouse is over it: no hot or pressed look stays.
     const auto logDown = button->OnMouseDown;

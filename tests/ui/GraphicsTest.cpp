@@ -1,4 +1,4 @@
-// The text of disabled controls, and icons made when first looked at.
+// The text of disabled controls: the enabled shape in shadow over a highlight one pixel down and right.
 #include "ui/Graphics.h"
 
 #include <gtest/gtest.h>
@@ -73,26 +73,4 @@ TEST(DrawControlText, DisabledTextIsTheShapeInShadowOverAHighlightOnePixelDownRi
     Surface empty(64, 28);
     DrawControlText(empty.dc(), "", box, format, false, static_cast<TColor>(kDark));
     EXPECT_EQ(empty.Pixels(kBack).size(), 64u * 28u);
-}
-
-// A pending icon image is made once, when the icon or any copy of it is first looked at.
-TEST(Icon, APendingImageIsMadeOnFirstLookAndSharedByCopies) {
-    for (bool look : {true, false}) {
-        int made = 0;
-        {
-            TIcon icon;
-            icon.SetPendingHandle([&] {
-                ++made;
-                return CopyIcon(LoadIconA(nullptr, reinterpret_cast<LPCSTR>(IDI_APPLICATION)));
-            });
-            TPicture picture;
-            picture.Assign(&icon);
-            EXPECT_EQ(made, 0);
-            if (look) {
-                EXPECT_NE(picture.Icon()->Handle(), nullptr);
-                EXPECT_EQ(icon.Handle(), picture.Icon()->Handle());
-            }
-        }
-        EXPECT_EQ(made, look ? 1 : 0);
-    }
 }
