@@ -16,7 +16,8 @@ namespace {
 
 // Where the window reads a slot's location: the per-user key on "YES" systems where the slot has one.
 void SeedSlot(int slot, const std::string& location) {
-    const icons::TIconSlot& s = icons::TIconSlotTable()[slot];
+    const icons::TIconSlotTable table;
+    const icons::TIconSlot& s = table[slot];
     const bool perUser = PerUserRun() && !s.UserClassesKey.empty();
     RegSet(perUser ? HKEY_CURRENT_USER : HKEY_CLASSES_ROOT, perUser ? s.UserClassesKey : s.ClassesKey, s.ValueName,
            location);

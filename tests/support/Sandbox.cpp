@@ -40,6 +40,8 @@ RegistrySandbox::RegistrySandbox() {
     std::snprintf(name, sizeof(name), "Software\\VemloraTestSandbox\\%lu-%d", GetCurrentProcessId(),
                   g_counter++);
     scratchPath_ = name;
+    // A run that crashed left its sandbox behind; a later process of the same number starts clean.
+    SHDeleteKeyA(HKEY_CURRENT_USER, scratchPath_.c_str());
     scratch_ = CreateReal(HKEY_CURRENT_USER, scratchPath_);
     const char* parts[3] = {"HKCR", "HKCU", "HKLM"};
     HKEY roots[3] = {HKEY_CLASSES_ROOT, HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE};
