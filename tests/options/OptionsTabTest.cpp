@@ -32,6 +32,7 @@ TEST(OptionsTab, AppletButtonsShowOnlyForInstalledApplets) {
     Tab t;
     EXPECT_EQ(t.Shown(), std::vector<bool>(4, false));
     t.system.WriteFile("desk.cpl", "MZ");
+    EXPECT_EQ(t.Shown(), (std::vector<bool>{true, false, false, false}));
     t.system.WriteFile("main.cpl", "MZ");
     t.system.MakeDir("sysdm.cpl");  // a folder is no applet
     EXPECT_EQ(t.Shown(), (std::vector<bool>{true, false, true, false}));
