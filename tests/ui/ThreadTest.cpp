@@ -20,7 +20,8 @@ public:
 
 protected:
     void Execute() override {
-        body_(*this);
+        Body body = body_;  // a copy: the object may go before the body ends
+        body(*this);
     }
 
 private:
@@ -57,12 +58,13 @@ TEST(Thread, TheBodyRunsOnceAfterStartAndWhatItRaisesEndsItWithCodeOne) {
 
 TEST(Thread, DestructionTerminatesAndWaitsForTheEndAndANeverStartedThreadRunsNoBody) {
     ui::EventHandle started(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    ui::EventHandle never(CreateEventA(nullptr, TRUE, FALSE, nullptr));
     volatile LONG ended = 0;
-    auto thread = std::make_unique<TestThread>([&](TestThread& self) {
-        SetEvent(started.get());
+    HANDLE startedHandle = started.get(), neverHandle = never.get();
+    auto thread = std::make_unique<TestThread>([startedHandle, neverHandle, &ended](TestThread& self) {
+        SetEvent(startedHandle);
         while (!self.Terminated()) SwitchToThread();
-        for (volatile int i = 0; i < 1000000; ++i) {
-        }
+        WaitForSingleObject(neverHandle, 300);  // a body that takes its time to end
         InterlockedExchange(&ended, 1);
     });
     thread->Start();
