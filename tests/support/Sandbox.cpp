@@ -223,7 +223,7 @@ bool RemoveTree(const std::string& path) {
     return RemoveDirectoryA(path.c_str()) != 0;
 }
 
-std::wstring Wide(const std::string& ansi) {
+std::wstring WideText(const std::string& ansi) {
     std::wstring wide(ansi.size() + 1, L'\0');
     wide.resize(MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, &wide[0], static_cast<int>(wide.size())) - 1);
     return wide;
