@@ -40,6 +40,8 @@ RegistrySandbox::RegistrySandbox() {
     std::snprintf(name, sizeof(name), "Software\\VemloraTestSandbox\\%lu-%d", GetCurrentProcessId(),
                   g_counter++);
     scratchPath_ = name;
+    // A run that crashed left its sandbox behind; a later process of the same number starts clean.
+    SHDeleteKeyA(HKEY_CURRENT_USER, scratchPath_.c_str());
     scratch_ = CreateReal(HKEY_CURRENT_USER, scratchPath_);
     const char* parts[3] = {"HKCR", "HKCU", "HKLM"};
     HKEY roots[3] = {HKEY_CLASSES_ROOT, HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE};
@@ -219,6 +221,12 @@ bool RemoveTree(const std::string& path) {
         FindClose(h);
     }
     return RemoveDirectoryA(path.c_str()) != 0;
+}
+
+std::wstring WideText(const std::string& ansi) {
+    std::wstring wide(ansi.size() + 1, L'\0');
+    wide.resize(MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, &wide[0], static_cast<int>(wide.size())) - 1);
+    return wide;
 }
 
 bool FileExistsA(const std::string& path) {

@@ -66,6 +66,13 @@ private:
 };
 
 bool RemoveTree(const std::string& path);
+// A path or name in the ANSI code page as the wide text the COM calls take.
+std::wstring WideText(const std::string& ansi);
+// The same; a template, so that a function of this name a test defines for itself is taken before it.
+template <class Text>
+std::wstring Wide(const Text& ansi) {
+    return WideText(ansi);
+}
 bool FileExistsA(const std::string& path);
 std::string ReadFileBytes(const std::string& path);
 
