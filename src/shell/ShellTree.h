@@ -138,6 +138,9 @@ using TPTShAddItemEvent = std::function<void(ui::TObject* sender, IShellFolder* 
 using TPTShTreeDeleteItemEvent =
     std::function<void(ui::TObject* sender, ui::TTreeNode* aNode, TPTShTreeData* aShTreeData)>;
 using TPTShTreeInsertItemEvent = std::function<void(ui::TObject* sender, ui::TTreeNode* aNode)>;
+// An item renamed in place: its file-system paths before and after (empty outside the file system).
+using TPTShRenamedEvent =
+    std::function<void(ui::TObject* sender, const ui::String& oldPath, const ui::String& newPath)>;
 using TPTShPopupHintEvent = std::function<void(ui::TObject* sender, const ui::String& hint)>;
 using TPTShTvCustomDrawEvent =
     std::function<void(ui::TObject* sender, TPTCustomDraw& aCD, ui::TTreeNode* aNode, TPTShTreeData* aData)>;
@@ -226,6 +229,7 @@ public:
     TPTShAddItemEvent OnAddItem;
     TPTShTreeDeleteItemEvent OnDeleteItem;
     TPTShTreeInsertItemEvent OnInsertItem;
+    TPTShRenamedEvent OnItemRenamed;
     TPTShPopupHintEvent OnPopupHint;
     TPTShTvCustomDrawEvent OnCustomDrawSh;
     TPTShTvCustomDrawEvent OnCustomDrawShEx;
@@ -280,7 +284,11 @@ private:
     ui::TTreeNode* FindChild(ui::TTreeNode* parent, LPCITEMIDLIST item);
     // The child's item is gone from `folder` (the attributes asked for a refresh in `attributes`).
     bool ItemGone(IShellFolder* folder, ui::TTreeNode* child, ULONG& attributes);
-    bool MayHaveSubfolders(ui::TTreeNode* node);
+    // What a fill or refresh asks a folder to list, by the options.
+    DWORD EnumFlags() const;
+    // Whether an item with these attributes gets an expand button.
+    bool ShowsChildren(ULONG attributes) const;
+    bool MayHaveChildren(ui::TTreeNode* node);
     void WatchFolder(ui::TTreeNode* node);
     void DrawOverlay(TPTCustomDraw& draw, ui::TTreeNode* node);
     DWORD WatchFilter() const;

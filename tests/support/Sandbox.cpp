@@ -266,7 +266,7 @@ LRESULT CALLBACK MessageBoxCapture::Hook(int code, WPARAM wp, LPARAM lp) {
             box.text = text;
             box.style = GetWindowLongA(wnd, GWL_STYLE);
             self->boxes_.push_back(box);
-            PostMessageA(wnd, WM_COMMAND, IDOK, 0);
+            PostMessageA(wnd, WM_COMMAND, self->answer_, 0);
         }
     }
     return CallNextHookEx(self ? self->hook_ : nullptr, code, wp, lp);
