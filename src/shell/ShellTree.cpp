@@ -345,10 +345,14 @@ void TPTCustomShellTree::FillTree() {
         SetSelected(nullptr);
         Items().Clear();
     }
+    // A base folder the shell cannot find or open (a user folder whose setting names no folder)
+    // leaves the tree empty, as a folder that cannot be listed shows nothing: the system's
+    // text for it would tell the user nothing. A special folder not found is not the desktop.
     ui::ComPtr<IShellFolder> folder;
-    if (LPCITEMIDLIST base = baseFolder_->GetIdList()) ui::OleCheck(BindToIdList(base, folder));
-    else ui::OleCheck(SHGetDesktopFolder(folder.put()));
-    if (!folder) ui::OleCheck(E_FAIL);
+    LPCITEMIDLIST base = baseFolder_->GetIdList();
+    if (!base && baseFolder_->Kind() == lkSpecialFolder && baseFolder_->SpecialFolder() != CSIDL_DESKTOP) return;
+    const HRESULT bound = base ? BindToIdList(base, folder) : SHGetDesktopFolder(folder.put());
+    if (FAILED(bound) || !folder) return;
     FillNode(folder.get(), nullptr);
     if (LPCITEMIDLIST current = currentFolder_->GetIdList()) SelectIdList(current);
     else SetSelected(Items().GetFirstNode());

@@ -166,7 +166,8 @@ public:
     TPTShTreeData* SelectedData() const { return NodeData(Selected()); }
     ui::TTreeNode* LastInsertedNode() const { return lastInserted_; }
 
-    // Clears the tree and fills it from the base folder: one top node, expanded one level.
+    // Clears the tree and fills it from the base folder: one top node, expanded one level. A base
+    // folder that cannot be found or opened leaves the tree empty.
     void FillTree();
     // Adds the items of `folder` below `parentNode` (none: the top node for the base folder).
     virtual void FillNode(IShellFolder* folder, ui::TTreeNode* parentNode);

@@ -1,6 +1,7 @@
 #include "shortcuts/StartMenuTab.h"
 
 #include "shortcuts/ShortcutFile.h"
+#include "ui/Forms.h"
 #include "ui/SysUtils.h"
 
 namespace shortcuts {
@@ -32,7 +33,16 @@ const TMenuFolder* TStartMenuTab::SelectedFolder() const {
 }
 
 void TStartMenuTab::RootForFolderBox() {
-    if (const TMenuFolder* folder = SelectedFolder()) SwitchRoot({folder->Csidl});
+    const TMenuFolder* folder = SelectedFolder();
+    if (!folder) return;
+    SwitchRoot({folder->Csidl});
+    TellIfMissing(*folder);
+}
+
+void TStartMenuTab::TellIfMissing(const TMenuFolder& folder) {
+    // Every fill that finds its folder makes the top node.
+    if (controls_.Tree->HandleAllocated() && controls_.Tree->Items().Count() == 0)
+        ui::Application().MessageBox(ui::String("「") + folder.Entry + "」のﾌｫﾙﾀﾞが見つかりません。");
 }
 
 void TStartMenuTab::FolderChanged() {
@@ -42,6 +52,7 @@ void TStartMenuTab::FolderChanged() {
         SwitchRoot({folder->Csidl});
     else
         SwitchRoot({kPassThroughFolder, folder->Csidl});
+    TellIfMissing(*folder);
 }
 
 void TStartMenuTab::TreeKeyDown(WORD key) {

@@ -62,6 +62,8 @@ private:
     const TMenuFolder* SelectedFolder() const;
     // The tree's root for the folder box's selection.
     void RootForFolderBox();
+    // Tells the user when the folder just made the tree's root could not be shown.
+    void TellIfMissing(const TMenuFolder& folder);
     void EnableItemControls(bool enabled);
     // No shortcut read: no icon, buttons off, the link and the chosen icon empty.
     void ClearItem();
