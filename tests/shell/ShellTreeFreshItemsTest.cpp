@@ -18,6 +18,7 @@
 using namespace shell;
 using shell_testing::ListOf;
 using shell_testing::Tree;
+using testing_support::NamesIn;
 using testing_support::TempDir;
 using ui::TTreeNode;
 
@@ -27,18 +28,6 @@ void MakeShortcut(const std::string& path, const std::string& target) {
     TVxShellLink link(nullptr);
     link.SetTarget(target);
     link.SaveToFile(path);
-}
-
-// The names in a folder that begin with `prefix`, as the disk has them.
-std::vector<std::string> NamesOnDisk(const std::string& folder, const std::string& prefix) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE find = FindFirstFileA((folder + "\\" + prefix + "*").c_str(), &found);
-    if (find == INVALID_HANDLE_VALUE) return names;
-    do names.push_back(found.cFileName);
-    while (FindNextFileA(find, &found));
-    FindClose(find);
-    return names;
 }
 
 }  // namespace
@@ -109,11 +98,12 @@ TEST(ShellTreeRename, ARenameIsRefusedWholeOrLeavesTheLabelAsTheNameOnDisk) {
         SendMessageA(edit, WM_CHAR, VK_RETURN, 0);
         testing_support::PumpMessages();
         ASSERT_FALSE(t.tree->IsEditing());
-        const std::vector<std::string> onDisk = NamesOnDisk(dir.Path(), c.file.empty() ? c.from : c.file);
+        const std::vector<std::string> onDisk = NamesIn(dir.Path(), (c.file.empty() ? c.from : c.file) + "*");
         ASSERT_EQ(onDisk.size(), 1u);
         const std::string label = c.label.empty() ? onDisk[0] : c.label;
         EXPECT_EQ(node->Text(), label);
         if (!c.file.empty()) EXPECT_EQ(onDisk[0], c.file);
-        EXPECT_EQ(NamesOnDisk(dir.Path(), "n").size(), c.typed[0] == 'n' && c.label == c.typed ? 1u : 0u) << "no cut name";
+        const bool renamed = c.typed[0] == 'n' && c.label == c.typed;
+        EXPECT_EQ(NamesIn(dir.Path(), "n*").size(), renamed ? 1u : 0u) << "no cut name";
     }
 }

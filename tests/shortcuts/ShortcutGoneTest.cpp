@@ -34,18 +34,6 @@ std::pair<std::string, int> IconOf(const std::string& path) {
     return {link.FileIcon().FileName(), link.FileIcon().IconIndex()};
 }
 
-std::vector<std::string> FilesIn(const std::string& folder) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (find == INVALID_HANDLE_VALUE) return names;
-    do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
-    } while (FindNextFileA(find, &found));
-    FindClose(find);
-    return names;
-}
-
 void Key(HWND window, WORD key) {
     SendMessageA(window, WM_KEYDOWN, key, 0);
     SendMessageA(window, WM_CHAR, key, 0);
@@ -123,7 +111,7 @@ TEST(ShortcutGone, StartMenuTabWritesOnlyTheShortcutThatIsThere) {
             PickIcon(form);
             const std::vector<std::string> left =
                 c.renamed.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.renamed.substr(folder.size() + 1)};
-            EXPECT_EQ(FilesIn(folder), left) << "nothing under the old name";
+            EXPECT_EQ(NamesIn(folder), left) << "nothing under the old name";
             if (!c.renamed.empty()) EXPECT_EQ(IconOf(c.renamed), std::make_pair(lib, c.written ? 4 : 1));
             const auto& boxes = w.Boxes().Boxes();
             ASSERT_EQ(boxes.size(), c.written ? 0u : 1u);

@@ -237,6 +237,20 @@ std::string ReadFileBytes(const std::string& path) {
     return out;
 }
 
+std::vector<std::string> NamesIn(const std::string& folder, const std::string& pattern) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA((folder + "\\" + pattern).c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do {
+        const std::string name = found.cFileName;
+        if (name != "." && name != "..") names.push_back(name);
+    } while (FindNextFileA(find, &found));
+    FindClose(find);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 MessageBoxCapture::MessageBoxCapture() {
     previous_ = t_capture;
     t_capture = this;
