@@ -328,6 +328,9 @@ TPTItemMenuChoice ShowItemContextMenu(IShellFolder* parentFolder, LPCITEMIDLIST 
     return choice;
 }
 
+namespace {
+// The full path a file-system item would have under `newName`, with what its label hides of
+// its file name (a shortcut's ".lnk"); empty for an item outside the file system.
 ui::String RenamedPath(IShellFolder* parentFolder, LPCITEMIDLIST item, const ui::String& newName) {
     const ui::String path = GetDisplayName(parentFolder, item, dnForParsing);
     const ui::String folder = ui::ExtractFilePath(path);
@@ -339,6 +342,7 @@ ui::String RenamedPath(IShellFolder* parentFolder, LPCITEMIDLIST item, const ui:
     const bool hidesEnd = !shown.empty() && file.size() > shown.size() && file.compare(0, shown.size(), shown) == 0;
     return folder + newName + (hidesEnd ? file.substr(shown.size()) : ui::String());
 }
+}  // namespace
 
 HRESULT RenameItem(IShellFolder* parentFolder, HWND owner, LPCITEMIDLIST item, const ui::String& newName,
                    IdList& newItem) {

@@ -130,9 +130,6 @@ TPTItemMenuChoice ShowItemContextMenu(IShellFolder* parentFolder, LPCITEMIDLIST 
                                       HWND menuWindow, POINT screen, UINT flags, TPTContextMenuHook* hook,
                                       TPTClipboardCut* cut = nullptr);
 
-// The full path a file-system item would have under `newName`, with what its label hides of
-// its file name (a shortcut's ".lnk"); empty for an item outside the file system.
-ui::String RenamedPath(IShellFolder* parentFolder, LPCITEMIDLIST item, const ui::String& newName);
 // Renames an item through its parent folder (SetNameOf, flags 0x20); on success `newItem` is
 // its new relative list. A name the folder refuses, or one whose path would not fit in
 // MAX_PATH - 1 bytes, leaves name and file as they were and answers the failure.

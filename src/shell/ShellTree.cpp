@@ -933,8 +933,8 @@ void TPTCustomShellTree::Edited(TTreeNode* node, ui::String& text) {
     {
         InternalChangeScope internal(this);
         ui::TCursorScope busy;
-        IShellFolder* parent = data->ParentFolder();
-        hr = RenameItem(parent, OwnerWindow(), data->RelativeIdList(), text, renamed);
+        IShellFolder* folder = data->ParentFolder();
+        hr = RenameItem(folder, OwnerWindow(), data->RelativeIdList(), text, renamed);
         if (SUCCEEDED(hr) && renamed) {
             // Every list below the node names the old path.
             std::function<void(TTreeNode*)> forget = [&](TTreeNode* parent) {
@@ -946,7 +946,7 @@ void TPTCustomShellTree::Edited(TTreeNode* node, ui::String& text) {
             forget(node);
             data->SetRelativeIdList(renamed.get());
             // The name the shell gave, which need not be the one typed.
-            const ui::String shown = GetDisplayName(parent, data->RelativeIdList(), dnInFolder);
+            const ui::String shown = GetDisplayName(folder, data->RelativeIdList(), dnInFolder);
             node->SetText(shown.empty() ? text : shown);
             currentFolder_->SetIdList(data->AbsoluteIdList());
         }

@@ -29,21 +29,6 @@ std::string ErrorOf(const std::function<void()>& action) try {
     return e.Message();
 }
 
-// Every name in a folder, sorted.
-std::vector<std::string> Listing(const std::string& folder) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &fd);
-    if (h == INVALID_HANDLE_VALUE) return names;
-    do {
-        const std::string name = fd.cFileName;
-        if (name != "." && name != "..") names.push_back(name);
-    } while (FindNextFileA(h, &fd));
-    FindClose(h);
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 // What a shortcut file holds, read and written through a shell object of the test's own
 // with buffers larger than any field.
 struct Fields {
@@ -219,7 +204,7 @@ TEST(ShellLinkFile, EveryAttributeRoundTripsWholeAndTheShowCommandIsWritten) {
         reader.LoadFromFile(writer.FileName());
         EXPECT_EQ(attributes(reader), attributes(writer));
     }
-    EXPECT_EQ(Listing(dir.Path()), (std::vector<std::string>{"round1.lnk", "round3.lnk", "round7.lnk"}));
+    EXPECT_EQ(NamesIn(dir.Path()), (std::vector<std::string>{"round1.lnk", "round3.lnk", "round7.lnk"}));
 }
 
 TEST(ShellLinkFile, FailedStepsChangeNothingAndLeaveNoComBehind) {
@@ -287,7 +272,7 @@ TEST(ShellLinkFile, SaveOverAnExistingShortcutKeepsItsIdList) {
     const std::string bad = dir.WriteFile("bad.lnk", "no shortcut at all");
     link.SaveToFile(bad);
     EXPECT_EQ(ReadRaw(bad), FieldsOf(link));
-    EXPECT_EQ(Listing(dir.Path()), (std::vector<std::string>{"bad.lnk", "panel.lnk"}));
+    EXPECT_EQ(NamesIn(dir.Path()), (std::vector<std::string>{"bad.lnk", "panel.lnk"}));
 }
 
 TEST(ShellLinkSave, LongFieldsSurviveAnIconChangeWhole) {
@@ -320,8 +305,8 @@ TEST(ShellLinkSave, LongFieldsSurviveAnIconChangeWhole) {
     held.iconFile = link.FileIcon().FileName();
     held.iconIndex = 9;
     EXPECT_EQ(ReadRaw(file), held);
-    EXPECT_EQ(Listing(folder), std::vector<std::string>{"表.lnk"});
-    EXPECT_EQ(Listing(dir.Path()), std::vector<std::string>{"表ソ"});
+    EXPECT_EQ(NamesIn(folder), std::vector<std::string>{"表.lnk"});
+    EXPECT_EQ(NamesIn(dir.Path()), std::vector<std::string>{"表ソ"});
 }
 
 TEST(ShellLinkSave, AFailedSaveLeavesTheShortcutByteForByteAndNothingBehind) {
@@ -375,11 +360,11 @@ TEST(ShellLinkSave, AFailedSaveLeavesTheShortcutByteForByteAndNothingBehind) {
         link.FileIcon().SetIconIndex(4);
         const std::string before = ReadFileBytes(file);
         cases[i].second(link, file);
-        const std::vector<std::string> names = Listing(folder);
+        const std::vector<std::string> names = NamesIn(folder);
         EXPECT_EQ(ErrorOf([&] { link.Save(); }), "Write error.") << what;
         held.reset();
         EXPECT_EQ(ReadFileBytes(file), before) << what;
-        EXPECT_EQ(Listing(folder), names) << what;
+        EXPECT_EQ(NamesIn(folder), names) << what;
     }
 }
 
@@ -407,6 +392,6 @@ TEST(ShellLinkSave, WithoutAReplacingRenameTheShortcutStepsAsideForTheNewFile) {
     };
     EXPECT_EQ(g_renames, renames);
     EXPECT_EQ(ReadRaw(file).iconIndex, 4);
-    EXPECT_EQ(Listing(dir.Path()), std::vector<std::string>{"s.lnk"});
+    EXPECT_EQ(NamesIn(dir.Path()), std::vector<std::string>{"s.lnk"});
 }
 

@@ -102,7 +102,9 @@ TEST(ShellTreeRename, ARenameIsRefusedWholeOrLeavesTheLabelAsTheNameOnDisk) {
         ASSERT_EQ(onDisk.size(), 1u);
         const std::string label = c.label.empty() ? onDisk[0] : c.label;
         EXPECT_EQ(node->Text(), label);
-        if (!c.file.empty()) EXPECT_EQ(onDisk[0], c.file);
+        if (!c.file.empty()) {
+            EXPECT_EQ(onDisk[0], c.file);
+        }
         const bool renamed = c.typed[0] == 'n' && c.label == c.typed;
         EXPECT_EQ(NamesIn(dir.Path(), "n*").size(), renamed ? 1u : 0u) << "no cut name";
     }

@@ -112,7 +112,9 @@ TEST(ShortcutGone, StartMenuTabWritesOnlyTheShortcutThatIsThere) {
             const std::vector<std::string> left =
                 c.renamed.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.renamed.substr(folder.size() + 1)};
             EXPECT_EQ(NamesIn(folder), left) << "nothing under the old name";
-            if (!c.renamed.empty()) EXPECT_EQ(IconOf(c.renamed), std::make_pair(lib, c.written ? 4 : 1));
+            if (!c.renamed.empty()) {
+                EXPECT_EQ(IconOf(c.renamed), std::make_pair(lib, c.written ? 4 : 1));
+            }
             const auto& boxes = w.Boxes().Boxes();
             ASSERT_EQ(boxes.size(), c.written ? 0u : 1u);
             if (!c.written) {
