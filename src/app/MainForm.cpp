@@ -233,6 +233,9 @@ void TForm1::IEButton9Click(TObject*) { StartMenu->UseTargetIcon(); }
 void TForm1::ComboBox1Change(TObject*) { StartMenu->FolderChanged(); }
 void TForm1::PTShellTree1MouseDown(TObject*, TMouseButton, TShiftState, int, int) { StartMenu->ItemClicked(); }
 void TForm1::PTShellTree1KeyDown(TObject*, WORD& key, TShiftState) { StartMenu->TreeKeyDown(key); }
+void TForm1::PTShellTree1ItemRenamed(TObject*, const String& oldPath, const String& newPath) {
+    StartMenu->ItemRenamed(oldPath, newPath);
+}
 
 // ---- options tab
 

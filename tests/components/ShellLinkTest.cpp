@@ -30,21 +30,6 @@ std::string ErrorOf(const std::function<void()>& action) try {
     return e.Message();
 }
 
-// Every name in a folder, sorted.
-std::vector<std::string> Listing(const std::string& folder) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &fd);
-    if (h == INVALID_HANDLE_VALUE) return names;
-    do {
-        const std::string name = fd.cFileName;
-        if (name != "." && name != "..") names.push_back(name);
-    } while (FindNextFileA(h, &fd));
-    FindClose(h);
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 ShortcutFields FieldsOf(const TVxShellLink& l) {
     return {l.Description(), l.Target(), l.WorkingDir(), l.Arguments(), l.FileIcon().FileName(),
             l.FileIcon().IconIndex(), l.HotKeyWord()};
@@ -163,7 +148,7 @@ TEST(ShellLinkFile, EveryAttributeRoundTripsWholeAndTheShowCommandIsWritten) {
         reader.LoadFromFile(writer.FileName());
         EXPECT_EQ(attributes(reader), attributes(writer));
     }
-    EXPECT_EQ(Listing(dir.Path()), (std::vector<std::string>{"round1.lnk", "round3.lnk", "round7.lnk"}));
+    EXPECT_EQ(NamesIn(dir.Path()), (std::vector<std::string>{"round1.lnk", "round3.lnk", "round7.lnk"}));
 }
 
 TEST(ShellLinkFile, FailedStepsChangeNothingAndLeaveNoComBehind) {
@@ -220,7 +205,7 @@ TEST(ShellLinkFile, SaveOverAnExistingShortcutKeepsItsIdList) {
     const std::string bad = dir.WriteFile("bad.lnk", "no shortcut at all");
     link.SaveToFile(bad);
     EXPECT_EQ(ReadShortcut(bad), FieldsOf(link));
-    EXPECT_EQ(Listing(dir.Path()), (std::vector<std::string>{"bad.lnk", "panel.lnk"}));
+    EXPECT_EQ(NamesIn(dir.Path()), (std::vector<std::string>{"bad.lnk", "panel.lnk"}));
 }
 
 TEST(ShellLinkSave, LongFieldsSurviveAnIconChangeWhole) {
@@ -253,8 +238,8 @@ TEST(ShellLinkSave, LongFieldsSurviveAnIconChangeWhole) {
     held.iconFile = link.FileIcon().FileName();
     held.iconIndex = 9;
     EXPECT_EQ(ReadShortcut(file), held);
-    EXPECT_EQ(Listing(folder), std::vector<std::string>{"表.lnk"});
-    EXPECT_EQ(Listing(dir.Path()), std::vector<std::string>{"表ソ"});
+    EXPECT_EQ(NamesIn(folder), std::vector<std::string>{"表.lnk"});
+    EXPECT_EQ(NamesIn(dir.Path()), std::vector<std::string>{"表ソ"});
 }
 
 TEST(ShellLinkSave, AFailedSaveLeavesTheShortcutByteForByteAndNothingBehind) {
@@ -308,11 +293,11 @@ TEST(ShellLinkSave, AFailedSaveLeavesTheShortcutByteForByteAndNothingBehind) {
         link.FileIcon().SetIconIndex(4);
         const std::string before = ReadFileBytes(file);
         cases[i].second(link, file);
-        const std::vector<std::string> names = Listing(folder);
+        const std::vector<std::string> names = NamesIn(folder);
         EXPECT_EQ(ErrorOf([&] { link.Save(); }), "Write error.") << what;
         held.reset();
         EXPECT_EQ(ReadFileBytes(file), before) << what;
-        EXPECT_EQ(Listing(folder), names) << what;
+        EXPECT_EQ(NamesIn(folder), names) << what;
     }
 }
 
@@ -340,6 +325,6 @@ TEST(ShellLinkSave, WithoutAReplacingRenameTheShortcutStepsAsideForTheNewFile) {
     };
     EXPECT_EQ(g_renames, renames);
     EXPECT_EQ(ReadShortcut(file).iconIndex, 4);
-    EXPECT_EQ(Listing(dir.Path()), std::vector<std::string>{"s.lnk"});
+    EXPECT_EQ(NamesIn(dir.Path()), std::vector<std::string>{"s.lnk"});
 }
 

@@ -228,13 +228,6 @@ TEST(ShellTree, ChangesOnDiskRefreshTheTreeOnceAfterTheCoalescingInterval) {
     Tree bare(emptyList.get(), TPTShellTreeOptions(kTabOptions));
     EXPECT_NE(std::find(bare.tree->WatchedPaths().begin(), bare.tree->WatchedPaths().end(), empty.Path()),
               bare.tree->WatchedPaths().end());
-
-    // A new file shows at the next fill of its folder, not at a refresh.
-    s.dir.WriteFile("new.txt", "x");
-    t.tree->RefreshTree();
-    EXPECT_EQ(Tree::Child(t.Top(), "new.txt"), nullptr);
-    t.tree->FillTree();
-    EXPECT_NE(Tree::Child(t.Top(), "new.txt"), nullptr);
 }
 
 TEST(ShellTree, SelectIdListExpandsTheWayToADeepItem) {

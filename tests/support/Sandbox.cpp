@@ -245,6 +245,20 @@ std::string ReadFileBytes(const std::string& path) {
     return out;
 }
 
+std::vector<std::string> NamesIn(const std::string& folder, const std::string& pattern) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA((folder + "\\" + pattern).c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do {
+        const std::string name = found.cFileName;
+        if (name != "." && name != "..") names.push_back(name);
+    } while (FindNextFileA(find, &found));
+    FindClose(find);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
 MessageBoxCapture::MessageBoxCapture() {
     previous_ = t_capture;
     t_capture = this;
@@ -274,7 +288,7 @@ LRESULT CALLBACK MessageBoxCapture::Hook(int code, WPARAM wp, LPARAM lp) {
             box.text = text;
             box.style = GetWindowLongA(wnd, GWL_STYLE);
             self->boxes_.push_back(box);
-            PostMessageA(wnd, WM_COMMAND, IDOK, 0);
+            PostMessageA(wnd, WM_COMMAND, self->answer_, 0);
         }
     }
     return CallNextHookEx(self ? self->hook_ : nullptr, code, wp, lp);
