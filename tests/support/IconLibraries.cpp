@@ -426,6 +426,50 @@ std::string WriteFileWithoutIcons(const TempDir& dir, const std::string& name) {
     return WriteTo(dir, name, MakePeIconLibrary(0));
 }
 
+std::vector<TDamagedIconFile> DamagedIconFiles() {
+    using K = TIconFileKind;
+    // An icon group claiming 65,535 entries where it holds one.
+    auto groupClaims = [](K kind) {
+        Bytes b;
+        b.PutBytes(0, MakeIconFile(kind, 1));
+        b.Put16(b.Str().find(GroupResource({TIconImageSpec()}, 0, 1)) + 4, 0xFFFF);
+        return b.Str();
+    };
+    // A PE32+ library of one icon with fields of its headers or resource tree changed.
+    struct Patch {
+        size_t at;
+        int width;
+        std::uint32_t value;
+    };
+    auto pe = [](std::initializer_list<Patch> patches) {
+        Bytes b;
+        b.PutBytes(0, MakeIconFile(K::Pe64, 1));
+        for (const Patch& p : patches) p.width == 2 ? b.Put16(p.at, p.value) : b.Put32(p.at, p.value);
+        return b.Str();
+    };
+    Bytes endsInHeader(4096);  // a page-long DOS program whose PE header offset points at its last two bytes
+    endsInHeader.Put16(0, 0x5A4D);
+    endsInHeader.Put32(0x3C, 4094);
+    // Places in the one-icon PE32+ library: the optional header's size, the headers' size, the
+    // root directory's entries, the icon group's language directory.
+    const size_t optionalSize = 0x54, headersSize = 0x58 + 60, rootEntries = 0x200 + 16, groupLanguage = 0x268;
+    return {
+        {"group-claims-more.dll", groupClaims(K::Pe64)},
+        {"group-claims-more-pe32.dll", groupClaims(K::Pe32)},
+        {"group-claims-more.icl", groupClaims(K::Ne)},
+        {"header-in-last-bytes.exe", endsInHeader.Str()},
+        // The resource directory found at its fixed place all the same, the sections looked for
+        // inside the optional header.
+        {"optional-header-too-small.dll", pe({{optionalSize, 2, 40}})},
+        // The resource directory's address below the headers' size: taken as a file offset.
+        {"resources-in-headers.dll", pe({{headersSize, 4, 0x80000000u}})},
+        // The icon type's ID with bits above the low 16, its directory past the end of the file.
+        {"type-id-high-bits.dll", pe({{rootEntries, 4, 0x00010003u}, {rootEntries + 4, 4, 0x8000FF00u}})},
+        // A language directory counting no entries: its first is read all the same, and points past the end.
+        {"language-first-entry.dll", pe({{groupLanguage + 14, 2, 0}, {groupLanguage + 20, 4, 0xFF00}})},
+    };
+}
+
 std::string Shell32Path() { return SystemDir() + "\\shell32.dll"; }
 
 }  // namespace testing_support

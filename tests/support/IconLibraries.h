@@ -39,6 +39,14 @@ std::string WriteNeIconLibrary(const TempDir& dir, const std::string& name, int 
 // An existing file the platform finds no icon in (a DLL without icon resources).
 std::string WriteFileWithoutIcons(const TempDir& dir, const std::string& name);
 
+// One small file of each kind of damage that once ended the program inside the platform's icon
+// extraction: a name telling the damage, and the bytes.
+struct TDamagedIconFile {
+    std::string name;
+    std::string bytes;
+};
+std::vector<TDamagedIconFile> DamagedIconFiles();
+
 // Wine's shell32.dll in the system directory, and how many icons it holds.
 std::string Shell32Path();
 constexpr int kShell32IconCount = 184;

@@ -4,6 +4,8 @@
 // was on; the driver (fuzz.sh) then starts it again after that file.
 //
 //   icon_fuzz seeds DIR                             writes the generated seeds into DIR
+//   icon_fuzz damaged DIR                           writes the tests' damaged files into DIR
+//   icon_fuzz exercise FILE                         "refused" or "passed COUNT" after the program's calls
 //   icon_fuzz check LIST OUT                        "passed|refused COUNT PATH" for each file of LIST
 //   icon_fuzz run LIST WORK LOG FROM TO STEP SEED   variants FROM, FROM + STEP, ... below TO
 //   icon_fuzz make LIST K FILE SEED                 writes variant K
@@ -50,7 +52,8 @@ LONG WINAPI OnCrash(EXCEPTION_POINTERS* e) {
     char line[512];
     std::snprintf(line, sizeof line, "C %lld %08lX %s+0x%llX\n", static_cast<long long>(gCurrent),
                   e->ExceptionRecord->ExceptionCode, base ? base + 1 : module,
-                  static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(address) - reinterpret_cast<uintptr_t>(m)));
+                  static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(address) -
+                                                  reinterpret_cast<uintptr_t>(m)));
     Log(line);
     TerminateProcess(GetCurrentProcess(), 2);
     return EXCEPTION_EXECUTE_HANDLER;
@@ -92,7 +95,8 @@ std::vector<std::string> Lines(const std::string& path) {
 
 std::vector<fuzz::TSeed> LoadSeeds(const std::string& list) {
     std::vector<fuzz::TSeed> seeds;
-    for (const std::string& path : Lines(list)) seeds.push_back(fuzz::MakeSeed(path.substr(path.find_last_of("\\/") + 1), ReadAll(path)));
+    for (const std::string& path : Lines(list))
+        seeds.push_back(fuzz::MakeSeed(path.substr(path.find_last_of("\\/") + 1), ReadAll(path)));
     return seeds;
 }
 
@@ -138,6 +142,19 @@ int Seeds(const std::string& dir) {
     };
     for (const auto& s : seeds)
         if (!WriteAll(dir + "\\" + s.name, MakeIconFile(s.kind, s.count, s.images))) return 1;
+    return 0;
+}
+
+int Damaged(const std::string& dir) {
+    for (const TDamagedIconFile& d : DamagedIconFiles())
+        if (!WriteAll(dir + "\\" + d.name, d.bytes)) return 1;
+    return 0;
+}
+
+int ExerciseOne(const std::string& path) {
+    HDC dc = CreateCompatibleDC(nullptr);
+    const bool sound = IconFileIsSound(path);
+    std::printf(sound ? "passed %d\n" : "refused\n", sound ? Exercise(path, dc) : 0);
     return 0;
 }
 
@@ -196,6 +213,8 @@ int main(int argc, char** argv) {
     const std::vector<std::string> a(argv + 1, argv + argc);
     const auto number = [&](size_t i) { return std::strtoll(a[i].c_str(), nullptr, 10); };
     if (a.size() == 2 && a[0] == "seeds") return Seeds(a[1]);
+    if (a.size() == 2 && a[0] == "damaged") return Damaged(a[1]);
+    if (a.size() == 2 && a[0] == "exercise") return ExerciseOne(a[1]);
     if (a.size() == 3 && a[0] == "check") return Check(a[1], a[2]);
     if (a.size() == 8 && a[0] == "run") return Run(a[1], a[2], a[3], number(4), number(5), number(6), number(7));
     if (a.size() == 5 && a[0] == "make") return Make(a[1], number(2), a[3], number(4));

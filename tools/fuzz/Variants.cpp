@@ -9,6 +9,8 @@ namespace fuzz {
 namespace {
 
 constexpr size_t kPage = 4096;
+// Seeds with more structure boundaries than this are cut at random ones only.
+constexpr size_t kSystematicCuts = 600;
 
 uint64_t Get(const std::string& b, size_t at, int width, bool bigEndian = false) {
     uint64_t v = 0;
@@ -295,6 +297,13 @@ TSeed MakeSeed(const std::string& name, const std::string& bytes) {
 }
 
 TVariant MakeVariant(const std::vector<TSeed>& seeds, uint64_t campaign, uint64_t k) {
+    // The first variants cut every seed of a modest size at every one of its structure boundaries.
+    for (const TSeed& seed : seeds) {
+        if (seed.boundaries.size() > kSystematicCuts) continue;
+        if (k < seed.boundaries.size())
+            return {seed.bytes.substr(0, seed.boundaries[k]), " " + seed.name + " cut@" + Hex(seed.boundaries[k])};
+        k -= seed.boundaries.size();
+    }
     TRandom r(campaign * 0x100000001B3ull ^ (k + 1) * 0xC2B2AE3D27D4EB4Full);
     const TSeed& seed = seeds[r.Below(seeds.size())];
     TVariant v{seed.bytes, " " + seed.name};
