@@ -43,6 +43,9 @@ public:
     bool Sound() const { return sound_; }
     // Whether `length` bytes at `offset` lie inside the file; if not, the view is spoilt.
     bool Need(uint64_t offset, uint64_t length) {
+        // Tables can name each other many times over: a file that would take more reads than any
+        // icon library needs is refused rather than read for minutes.
+        if (++reads_ > kMostReads) return Refuse();
         if (offset <= size_ && length <= size_ - offset) return true;
         return Refuse();
     }
@@ -63,6 +66,8 @@ private:
     uint64_t size_ = 0;
     const uint8_t* data_ = nullptr;
     bool sound_ = true;
+    static constexpr uint64_t kMostReads = 1 << 24;
+    uint64_t reads_ = 0;
 };
 
 const uint16_t kRtIcon = 3, kRtGroupIcon = 14;
@@ -88,9 +93,9 @@ void CheckImage(TFileView& f, uint64_t at, uint64_t size) {
         palette = (used ? (used < 256 ? used : 256) : bpp <= 8 ? 1ull << bpp : 0) * 4;
     }
     // Colour rows, then mask rows, each half of the height; rows padded to four bytes.
-    const uint64_t rows = height / 2;
-    const uint64_t bits = (width * bpp + 31) / 32 * 4 * rows + (width + 31) / 32 * 4 * rows;
-    if (header + masks + palette + bits > size) f.Refuse();
+    const uint64_t rows = height / 2, row = (width * bpp + 31) / 32 * 4 + (width + 31) / 32 * 4;
+    const uint64_t head = header + masks + palette;
+    if (head > size || (rows && row > (size - head) / rows)) f.Refuse();
 }
 
 // An icon group's header and every entry its count claims, inside its data; the resource IDs of

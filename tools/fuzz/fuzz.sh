@@ -26,7 +26,7 @@ wine cmd /c exit </dev/null >/dev/null 2>&1
 # Seeds: the generated files, and the prefix's programs and libraries.
 wine "$EXE" seeds "$(win "$OUT/seeds")" </dev/null || { echo "fuzz: could not write the seeds" >&2; exit 1; }
 find "$OUT/seeds" -type f | sort > "$OUT/generated.txt"
-find "$WINEPREFIX/drive_c" -type f \( -iname '*.exe' -o -iname '*.dll' -o -iname '*.cpl' -o -iname '*.ocx' \
+find "$WINEPREFIX/drive_c/windows" "$WINEPREFIX/drive_c/Program Files"* -type f \( -iname '*.exe' -o -iname '*.dll' -o -iname '*.cpl' -o -iname '*.ocx' \
   -o -iname '*.drv' -o -iname '*.acm' -o -iname '*.sys' -o -iname '*.ax' -o -iname '*.tlb' -o -iname '*.com' \
   -o -iname '*.ds' -o -iname '*.msstyles' -o -iname '*.ico' -o -iname '*.icl' -o -iname '*.cur' -o -iname '*.ani' \) \
   | sort > "$OUT/platform.txt"
