@@ -64,15 +64,19 @@ while read -r f; do win "$f"; done < "$OUT/mutate.txt" > "$OUT/mutate-win.txt"
 LIST=$(win "$OUT/mutate-win.txt")
 
 worker() {
-  local j=$1 from=$1 log=$OUT/log$j.txt work=$OUT/work$j last
+  local j=$1 from=$1 log=$OUT/log$j.txt work=$OUT/work$j last rc
   mkdir -p "$work"; : > "$log"
   while [ "$from" -lt "$COUNT" ]; do
     timeout 1200 wine "$EXE" run "$LIST" "$(win "$work")" "$(win "$log")" "$from" "$COUNT" "$JOBS" "$SEED" \
       </dev/null >/dev/null 2>&1
+    rc=$?
     tail -n 1 "$log" | grep -q '^E' && break
     last=$(grep -a '^B ' "$log" | tail -n 1 | cut -d' ' -f2)
     [ -n "$last" ] || { echo "fuzz: worker $j did not start" >&2; return 1; }
-    grep -aq "^[CH] $last\b" "$log" || echo "C $last killed" >> "$log"
+    # A worker that ended without saying why: timed out (hung) or killed by its crash.
+    if ! grep -aq "^[CH] $last\b" "$log"; then
+      if [ "$rc" = 124 ]; then echo "H $last timeout" >> "$log"; else echo "C $last exit $rc" >> "$log"; fi
+    fi
     wine "$EXE" make "$LIST" "$last" "$(win "$OUT/crashes/v$last.bin")" "$SEED" </dev/null \
       > "$OUT/crashes/v$last.txt" 2>/dev/null
     from=$((last + JOBS))
