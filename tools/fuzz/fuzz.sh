@@ -4,11 +4,11 @@
 # icons in them; then FUZZ_COUNT hostile variants go through the guard and, when it passes them,
 # through the program's icon calls, in workers that a crash or a hang ends and this script restarts
 # after the file that did it. Crashing files are kept below build/fuzz/crashes.
-# FUZZ_COUNT (22000), FUZZ_JOBS (2 workers), FUZZ_SEED (the campaign: the same number makes the same files).
+# FUZZ_COUNT (40000), FUZZ_JOBS (2 workers), FUZZ_SEED (the campaign: the same number makes the same files).
 set -uo pipefail
 . "$(dirname "$0")/../env.sh"
 . "$(dirname "$0")/../xvfb.sh"
-COUNT=${FUZZ_COUNT:-22000}
+COUNT=${FUZZ_COUNT:-40000}
 JOBS=${FUZZ_JOBS:-2}
 SEED=${FUZZ_SEED:-17}
 EXE=$BUILD/cmake/icon_fuzz.exe
