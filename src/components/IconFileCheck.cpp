@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <vector>
 
@@ -135,6 +136,7 @@ public:
         if (f_.U32(directories - 4) <= 2) return f_.Sound();  // no resource directory
         const uint32_t rva = f_.U32(directories + 2 * 8);
         if (rva == 0) return f_.Sound();
+        rootRva_ = rva;
         sections_ = f_.U16(pe_ + 6);
         sectionTable_ = optional + f_.U16(pe_ + 20);
         if (!f_.Need(sectionTable_, 40ull * sections_)) return false;
@@ -160,14 +162,18 @@ public:
         const uint32_t count = static_cast<uint32_t>(f_.U16(groups + 12)) + f_.U16(groups + 14);
         for (uint32_t i = 0; i < count && f_.Sound(); ++i) {
             const uint64_t name = root_ + (f_.U32(groups + 16 + 8ull * i + 4) & 0x7FFFFFFFu);
-            uint64_t data = 0, size = 0;
-            if (!Data(name, data, size)) return f_.Refuse();
-            for (uint16_t id : GroupIcons(f_, data, size)) {
-                // Every icon the group names is there and inside the file.
-                uint64_t icon = 0, image = 0, length = 0;
-                if (hasIcons && Find(icons, id, icon) && Data(icon, image, length)) CheckImage(f_, image, length);
-                else if (id != 0) return f_.Refuse();
-            }
+            uint64_t size = 0;
+            const std::vector<uint64_t> groupPlaces = Data(name, size);
+            if (groupPlaces.empty()) return f_.Refuse();
+            for (uint64_t group : groupPlaces)
+                for (uint16_t id : GroupIcons(f_, group, size)) {
+                    // Every icon the group names is there and inside the file.
+                    uint64_t icon = 0, length = 0;
+                    const std::vector<uint64_t> places =
+                        hasIcons && Find(icons, id, icon) ? Data(icon, length) : std::vector<uint64_t>();
+                    if (places.empty() && id != 0) return f_.Refuse();
+                    for (uint64_t image : places) CheckImage(f_, image, length);
+                }
         }
         return f_.Sound();
     }
@@ -190,28 +196,37 @@ private:
         }
         return false;
     }
-    // The data of the first language of the resource whose directory is at `name`: its file
-    // offset through the last section holding all of it, as the platform maps it.
-    bool Data(uint64_t name, uint64_t& data, uint64_t& size) {
+    // The data of the first language of the resource whose directory is at `name`: the file
+    // offsets it may be read at. The platform maps a resource's address through the section of the
+    // resource directory or another section holding it; which one, when sections overlap, is not for
+    // this check to guess: every section holding its start, or all of it, gives a place, and so does
+    // its distance from the directory's address.
+    std::vector<uint64_t> Data(uint64_t name, uint64_t& size) {
+        std::vector<uint64_t> places;
         const uint32_t entry = f_.U32(name + 16 + 4);
-        if (entry & 0x80000000u) return f_.Refuse();  // a directory where data belongs
+        if (entry & 0x80000000u) return f_.Refuse(), places;  // a directory where data belongs
         const uint32_t rva = f_.U32(root_ + entry), length = f_.U32(root_ + entry + 4);
-        bool found = false;
-        for (uint32_t i = 0; i < sections_; ++i) {
+        size = length;
+        for (uint32_t i = 0; i < sections_ && f_.Sound(); ++i) {
             const uint64_t s = sectionTable_ + 40ull * i;
             const uint32_t va = f_.U32(s + 12), raw = f_.U32(s + 16), pointer = f_.U32(s + 20);
-            if (rva < va || static_cast<uint32_t>(rva + length) > static_cast<uint32_t>(va + raw)) continue;
-            data = static_cast<uint32_t>(rva - va + pointer);
-            found = true;
+            const uint32_t end = va + raw;
+            const bool start = va <= rva && rva < end, whole = va <= rva && static_cast<uint32_t>(rva + length) <= end;
+            if (start) places.push_back(pointer + static_cast<uint64_t>(rva - va));
+            const uint64_t wrapped = static_cast<uint32_t>(rva - va + pointer);
+            if (whole && !(start && wrapped == places.back())) places.push_back(wrapped);
         }
-        size = length;
-        return found && f_.Sound();
+        const uint64_t fromRoot = root_ + rva - rootRva_;
+        const bool fits = rva >= rootRva_ || rootRva_ - rva <= root_;
+        if (fits && std::find(places.begin(), places.end(), fromRoot) == places.end()) places.push_back(fromRoot);
+        return places;
     }
 
     TFileView& f_;
     uint64_t pe_;
     uint32_t sections_ = 0;
     uint64_t sectionTable_ = 0, root_ = 0;
+    uint32_t rootRva_ = 0;
 };
 
 // The resource table of a 16-bit library, walked by its records until both icon types are found;

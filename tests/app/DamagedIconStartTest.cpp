@@ -27,6 +27,7 @@ TEST(MainWindow, DamagedIconFilesOfEveryKindStartAsFilesWithoutIcons) {
         {4, "{21EC2020-3AEA-1069-A2DD-08002B30309D}", "", false},
         {5, "{2227A280-3AEA-1069-A2DE-08002B30309D}", "", false},
         {7, "{85BBD920-42A0-1069-A2E4-08002B30309D}", "", false},
+        {8, "{00020D76-0000-0000-C000-000000000046}", "", false},
         {9, "{645FF040-5081-101B-9F08-00AA002F954E}", "empty", true},
         {10, "{645FF040-5081-101B-9F08-00AA002F954E}", "full", true},
         {6, "{992CFFA0-F557-101A-88EC-00DD010CCC48}", "", false},

@@ -447,6 +447,21 @@ std::vector<TDamagedIconFile> DamagedIconFiles() {
         for (const Patch& p : patches) p.width == 2 ? b.Put16(p.at, p.value) : b.Put32(p.at, p.value);
         return b.Str();
     };
+    // Two sections holding the icon group's address: the platform reads the group through the one
+    // holding the resource directory, where it claims 65,535 entries; the other holds a sound copy.
+    auto overlapping = [] {
+        Bytes b;
+        b.PutBytes(0, MakeIconFile(K::Pe64, 1));
+        const std::string sound = GroupResource({TIconImageSpec()}, 0, 1);
+        const size_t sections = 0x148, group = b.Str().find(sound), copy = b.Size();
+        b.Append(sound);
+        b.Put16(group + 4, 0xFFFF);
+        b.Put16(0x46, 2);
+        b.Put32(sections + 40 + 12, static_cast<std::uint32_t>(0x1000 + group - 0x200));
+        b.Put32(sections + 40 + 16, static_cast<std::uint32_t>(sound.size()));
+        b.Put32(sections + 40 + 20, static_cast<std::uint32_t>(copy));
+        return b.Str();
+    };
     Bytes endsInHeader(4096);  // a page-long DOS program whose PE header offset points at its last two bytes
     endsInHeader.Put16(0, 0x5A4D);
     endsInHeader.Put32(0x3C, 4094);
@@ -466,6 +481,7 @@ std::vector<TDamagedIconFile> DamagedIconFiles() {
         // The icon type's ID with bits above the low 16, its directory past the end of the file.
         {"type-id-high-bits.dll", pe({{rootEntries, 4, 0x00010003u}, {rootEntries + 4, 4, 0x8000FF00u}})},
         // A language directory counting no entries: its first is read all the same, and points past the end.
+        {"overlapping-sections.dll", overlapping()},
         {"language-first-entry.dll", pe({{groupLanguage + 14, 2, 0}, {groupLanguage + 20, 4, 0xFF00}})},
     };
 }
