@@ -35,3 +35,9 @@ bench: build
 
 clean:
 	rm -rf $(BUILD)
+
+# The icon-file fuzz campaign (a few minutes): not part of `make test`.
+.PHONY: fuzz
+fuzz: build
+	@cmake --build $(CMAKE_DIR) --parallel $(JOBS) --target icon_fuzz
+	@BUILD=$(BUILD) tools/fuzz/fuzz.sh

@@ -5,7 +5,8 @@ set -euo pipefail
 . "$(dirname "$0")/env.sh"
 
 packages=(mingw-w64 g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-win32 cmake ninja-build make wine wine64 xvfb xauth
-          fonts-ipafont-gothic googletest imagemagick xdotool locales gcc-12-source dpkg-dev)
+          fonts-ipafont-gothic googletest imagemagick xdotool locales gcc-12-source dpkg-dev
+          icoutils)  # icoutils: make fuzz
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -57,7 +57,7 @@ TEST(IconFileCheck, DamagedFilesHoldNoIconsThroughTheGridAndTheLoader) {
     const size_t rsrc = ResourceDirectory(pe);
     ASSERT_NE(rsrc, 0u);
     const size_t ne0 = Get32(ne, 0x3C), neTable = ne0 + Get16(ne, ne0 + 0x24);
-    struct { const char* name; std::string bytes; } cases[] = {
+    std::vector<TDamagedIconFile> cases = {
         {"claims255.ico", std::string("\0\0\1\0\xFF\xFF", 6)},
         {"offsetpast.ico", Put32(ico, 6 + 12, uint32_t(ico.size() + 100))},
         {"sizepast.ico", Put32(ico, 6 + 8, 0xFFFFFFF0u)},
@@ -72,6 +72,7 @@ TEST(IconFileCheck, DamagedFilesHoldNoIconsThroughTheGridAndTheLoader) {
         {"neoffset.icl", Put16(ne, neTable + 2 + 8, 0xFFFF)},
         {"cut_ne.icl", ne.substr(0, neTable + 6)},
     };
+    for (const TDamagedIconFile& d : DamagedIconFiles()) cases.push_back(d);
     ui::TForm form(nullptr);
     form.SetBounds(0, 0, 400, 400);
     auto* grid = new TIconListBox(&form);
@@ -96,8 +97,12 @@ TEST(IconFileCheck, DamagedFilesHoldNoIconsThroughTheGridAndTheLoader) {
 
 TEST(IconFileCheck, SoundLibrariesKeepThePlatformsCounts) {
     TempDir dir;
+    const std::vector<TIconImageSpec> sizes = {{16, 1}, {32, 8}, {48, 24}, {64, 32, true}};
     const std::string files[] = {WriteIcoFile(dir, "one.ico"), WritePeIconLibrary(dir, "pe.dll", 7),
                                  WriteNeIconLibrary(dir, "ne.icl", 5), Shell32Path(),
+                                 dir.WriteFile("sizes.ico", MakeIconFile(TIconFileKind::Ico, 1, sizes)),
+                                 dir.WriteFile("pe32.dll", MakeIconFile(TIconFileKind::Pe32, 3, sizes)),
+                                 dir.WriteFile("sizes.icl", MakeIconFile(TIconFileKind::Ne, 2, sizes)),
                                  Shell32Path().substr(0, Shell32Path().rfind('\\')) + "\\user32.dll"};
     for (const std::string& path : files) {
         EXPECT_TRUE(IconFileIsSound(path)) << path;

@@ -1,10 +1,11 @@
 #pragma once
-// Icon source files made at run time for tests and benchmarks. Icon i of every file made
-// here is a 32 x 32 square of IconColor(i) inside a one-pixel black frame, so a test can
-// tell by one pixel which icon was drawn.
+// Icon source files made at run time for tests, benchmarks and the fuzz campaign. Icon i of every
+// file made here is a square of IconColor(i) inside a one-pixel black frame (32 x 32 unless asked
+// otherwise), so a test can tell by one pixel which icon was drawn.
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "support/Sandbox.h"
 
@@ -12,6 +13,19 @@ namespace testing_support {
 
 // Distinct for the first 5,120 indexes; never white, black or a default system colour.
 COLORREF IconColor(int index);
+
+// One image of an icon: its side in pixels, its colour depth in bits (1, 4, 8, 24 or 32) and
+// whether it is stored as a PNG (32-bit) instead of a bitmap.
+struct TIconImageSpec {
+    int side = 32;
+    int bpp = 4;
+    bool png = false;
+};
+enum class TIconFileKind { Ico, Cur, Ani, Pe32, Pe64, Ne };
+// A file of `kind`: an .ico, .cur or .ani file holds one icon (an .ani file `count` frames), the
+// libraries hold `count` icon groups; every icon or frame is made of `images`.
+std::string MakeIconFile(TIconFileKind kind, int count,
+                         const std::vector<TIconImageSpec>& images = std::vector<TIconImageSpec>(1));
 
 // File bytes.
 std::string MakeIcoFile(int colorIndex);        // one icon (an .ico file)
@@ -24,6 +38,14 @@ std::string WritePeIconLibrary(const TempDir& dir, const std::string& name, int 
 std::string WriteNeIconLibrary(const TempDir& dir, const std::string& name, int count);
 // An existing file the platform finds no icon in (a DLL without icon resources).
 std::string WriteFileWithoutIcons(const TempDir& dir, const std::string& name);
+
+// One small file of each kind of damage that once ended the program inside the platform's icon
+// extraction: a name telling the damage, and the bytes.
+struct TDamagedIconFile {
+    std::string name;
+    std::string bytes;
+};
+std::vector<TDamagedIconFile> DamagedIconFiles();
 
 // Wine's shell32.dll in the system directory, and how many icons it holds.
 std::string Shell32Path();
