@@ -19,8 +19,10 @@ want=("$@")
 BUILD=${BUILD:-$ROOT/build}
 export BUILD
 
-restore() { [ -n "${current:-}" ] && [ -f "$current.faultbak" ] && mv -f "$current.faultbak" "$current"; current=; }
-trap 'restore' EXIT INT TERM
+# The restored file is touched: with its old time the build would keep the object made with the fault.
+restore() { [ -n "${current:-}" ] && [ -f "$current.faultbak" ] && mv -f "$current.faultbak" "$current" && touch "$current"; current=; }
+trap 'restore' EXIT
+trap 'restore; exit 130' INT TERM
 
 while IFS= read -r line; do
   case "$line" in ''|'#'*) continue ;; esac
