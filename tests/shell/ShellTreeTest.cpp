@@ -333,6 +333,7 @@ TEST(ShellTree, AFolderThatCannotBeListedKeepsItsButtonAndTheTreeGoesOn) {
 
     // Attributes refused: the system's error, the fill's end still told, the tree goes on.
     TTreeNode* inner = Tree::Child(node, "inner");
+    ASSERT_NE(inner, nullptr);
     refusing = MakeComObject<RefusingFolder, IShellFolder>(t.tree->NodeData(inner)->Folder(), true);
     int completes = 0;
     t.tree->OnFillComplete = [&](ui::TObject*) { ++completes; };

@@ -124,7 +124,7 @@ TEST(ShortcutDrop, ShortcutsThatCannotBeChangedHereAreRefusedAndNothingTouched) 
     for (const std::string& path : refused) {
         const std::string before = FileExistsA(path) ? ReadFileBytes(path) : "";
         MainWindow::DropFiles(w->Panel3->Handle(), {path});
-        EXPECT_TRUE(NoticeShown()) << path;
+        ASSERT_TRUE(NoticeShown()) << path;
         Form2->Button1Click(Form2->Button1);
         w->IEButton5Click(w->IEButton5);
         EXPECT_EQ(FileExistsA(path) ? ReadFileBytes(path) : "", before) << path;
