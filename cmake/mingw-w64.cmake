@@ -10,3 +10,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+# The processor the 32-bit program is built and checked for: the 486, the least that Windows 98 and
+# NT 4 were sold for (tools/check-insns.sh knows i486 and i586).
+set(VEMLORA_OLD_CPU i486)

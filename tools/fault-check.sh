@@ -47,8 +47,9 @@ while IFS= read -r line; do
     echo "$id: NOT CAUGHT ($tests)"
   else
     failed=$(echo "$out" | sed -n 's/^\[  FAILED  \] \([A-Za-z0-9_/.]*\)\( .*\)\?$/\1/p' | grep -v '^[0-9]' | sort -u | head -n 6 | xargs)
-    crashed=$(echo "$out" | grep -E '\*\*\*(Exception|Timeout|Failed)' | sed 's/.* - \([a-z0-9_]*\) .*/\1/' | sort -u | xargs)
-    echo "$id: caught by ${failed:-?}${crashed:+ (programs failing: $crashed)}"
+    # A program that crashed or hung names no test: name the program.
+    crashed=$(echo "$out" | sed -n 's/.*Test *#[0-9]*: \([a-z0-9_]*\) .*\*\*\*\(Exception\|Timeout\).*/\1 (\2)/p' | sort -u | xargs)
+    echo "$id: caught by ${failed:-}${crashed:+ ${crashed}}"
   fi
 done <"$list"
 cmake --build "$BUILD/cmake" >/dev/null 2>&1

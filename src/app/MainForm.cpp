@@ -4,6 +4,7 @@
 #include "app/Probe.h"
 #include "app/Resources.h"
 #include "icons/ApplySettings.h"
+#include "icons/IconLocation.h"
 #include "ui/SysUtils.h"
 
 using namespace ui;
@@ -67,7 +68,8 @@ void TForm1::ComposeTabs() {
         bench, *Desktop, *VxShellLink1, [this](const String& a, const String& b) { ShowNotice(a, b); });
     StartMenu = std::make_unique<shortcuts::TStartMenuTab>(
         bench, shortcuts::TStartMenuControls{PTShellTree1, Image23, ComboBox1, IEButton10, IEButton8, Label8, VxShellLink2});
-    Options = std::make_unique<options::TOptionsTab>(std::array<TIEButton*, 4>{disp, system, mouse, tweak});
+    Options = std::make_unique<options::TOptionsTab>(std::array<TIEButton*, 4>{disp, system, mouse, tweak},
+                                                     icons::GetSystemDir(), icons::GetWindowsDir());
 }
 
 void TForm1::FormCreate(TObject*) {
@@ -231,6 +233,9 @@ void TForm1::IEButton9Click(TObject*) { StartMenu->UseTargetIcon(); }
 void TForm1::ComboBox1Change(TObject*) { StartMenu->FolderChanged(); }
 void TForm1::PTShellTree1MouseDown(TObject*, TMouseButton, TShiftState, int, int) { StartMenu->ItemClicked(); }
 void TForm1::PTShellTree1KeyDown(TObject*, WORD& key, TShiftState) { StartMenu->TreeKeyDown(key); }
+void TForm1::PTShellTree1ItemRenamed(TObject*, const String& oldPath, const String& newPath) {
+    StartMenu->ItemRenamed(oldPath, newPath);
+}
 
 // ---- options tab
 

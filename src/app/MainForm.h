@@ -131,6 +131,7 @@ public:
     void ComboBox1Change(ui::TObject* sender);
     void PTShellTree1MouseDown(ui::TObject* sender, ui::TMouseButton button, ui::TShiftState shift, int x, int y);
     void PTShellTree1KeyDown(ui::TObject* sender, WORD& key, ui::TShiftState shift);
+    void PTShellTree1ItemRenamed(ui::TObject* sender, const ui::String& oldPath, const ui::String& newPath);
 
     // ---- options tab
     void dispClick(ui::TObject* sender);

@@ -166,6 +166,9 @@ void TForm1::BuildStartMenuTab() {
     PTShellTree1->OnKeyDown = [this](TObject* sender, WORD& key, TShiftState shift) {
         PTShellTree1KeyDown(sender, key, shift);
     };
+    PTShellTree1->OnItemRenamed = [this](TObject* sender, const String& oldPath, const String& newPath) {
+        PTShellTree1ItemRenamed(sender, oldPath, newPath);
+    };
     Image23->OnClick = Handler(&TForm1::Image23Click);
     ComboBox1->OnChange = Handler(&TForm1::ComboBox1Change);
     IEButton10->OnClick = Handler(&TForm1::IEButton10Click);

@@ -131,16 +131,15 @@ BOOL FileAttributesByOldCalls(LPCSTR name, GET_FILEEX_INFO_LEVELS level, LPVOID 
 }
 
 ULONGLONG TickWidener::Next(DWORD ticks) {
-    ULONGLONG last = count_.load();
-    for (;;) {
-        ULONGLONG next = ticks;
-        if (last != 0) {
-            const DWORD since = ticks - static_cast<DWORD>(last);
-            if (since >= 0x80000000u) return last;
-            next = last + since;
-        }
-        if (count_.compare_exchange_weak(last, next)) return next;
-    }
+    while (busy_.test_and_set(std::memory_order_acquire)) Sleep(0);
+    const DWORD since = ticks - static_cast<DWORD>(count_);
+    if (count_ == 0)
+        count_ = ticks;
+    else if (since < 0x80000000u)
+        count_ += since;
+    const ULONGLONG count = count_;
+    busy_.clear(std::memory_order_release);
+    return count;
 }
 
 HWND WINAPI AncestorOf(HWND wnd, UINT flags) {

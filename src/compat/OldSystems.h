@@ -31,12 +31,14 @@ BOOL FileAttributesByOldCalls(LPCSTR name, GET_FILEEX_INFO_LEVELS level, LPVOID 
 // A 64-bit tick count made from the 32-bit one: each reading moves the count on by the ticks since
 // the previous one, so a wrap of GetTickCount is carried into the high half. A reading older than the
 // last (another thread got in between) leaves the count where it is. Read at least every 24 days.
+// The count is kept under a lock: the 486 has no 8-byte compare-and-swap.
 class TickWidener {
 public:
     ULONGLONG Next(DWORD ticks);
 
 private:
-    std::atomic<ULONGLONG> count_{0};  // 0 until the first reading
+    std::atomic_flag busy_ = ATOMIC_FLAG_INIT;
+    ULONGLONG count_ = 0;  // 0 until the first reading
 };
 
 }  // namespace compat

@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include "icons/IconLocation.h"
 #include "ui/Forms.h"
 #include "ui/Registry.h"
 #include "ui/SysUtils.h"
@@ -32,23 +31,21 @@ const TAppletEntry kApplets[4] = {
 
 ui::String AppletCommandLine(const ui::String& file) { return kRunApplet + file; }
 
-bool AppletPresent(const ui::String& file) {
-    ui::String dir = icons::GetSystemDir();
-    if (dir.empty()) return false;
-    return ui::FileExists(dir + "\\" + file);
+bool AppletPresent(const ui::String& systemDir, const ui::String& file) {
+    if (systemDir.empty()) return false;
+    return ui::FileExists(systemDir + "\\" + file);
 }
 
 void RunApplet(const ui::String& file) { WinExec(AppletCommandLine(file).c_str(), SW_SHOWNORMAL); }
 
-ui::String IconCachePath() {
-    ui::String dir = icons::GetWindowsDir();
-    if (dir.empty()) return ui::String();
+ui::String IconCachePath(const ui::String& windowsDir) {
+    if (windowsDir.empty()) return ui::String();
     // Plain appending: a drive root gives two backslashes in a row, which the system accepts.
-    return dir + "\\ShellIconCache";
+    return windowsDir + "\\ShellIconCache";
 }
 
-ui::String DeleteIconCache() {
-    const ui::String path = IconCachePath();
+ui::String DeleteIconCache(const ui::String& windowsDir) {
+    const ui::String path = IconCachePath(windowsDir);
     // Without the Windows directory nothing can be checked: never claim the cache is gone.
     if (path.empty()) return kCacheFailed;
     if (!ui::FileExists(path)) return kCacheAbsent;
@@ -61,15 +58,17 @@ ui::String DeleteShellIconsKey() {
     return reg.DeleteKey(kShellIconsKey) ? kKeyDeleted : kKeyAbsent;
 }
 
-TOptionsTab::TOptionsTab(const std::array<TIEButton*, 4>& appletButtons) : appletButtons_(appletButtons) {}
+TOptionsTab::TOptionsTab(const std::array<TIEButton*, 4>& appletButtons, const ui::String& systemDir,
+                         const ui::String& windowsDir)
+    : appletButtons_(appletButtons), systemDir_(systemDir), windowsDir_(windowsDir) {}
 
 void TOptionsTab::UpdateAppletVisibility() {
-    for (size_t i = 0; i < appletButtons_.size(); ++i) appletButtons_[i]->SetVisible(AppletPresent(kApplets[i].FileName));
+    for (size_t i = 0; i < appletButtons_.size(); ++i) appletButtons_[i]->SetVisible(AppletPresent(systemDir_, kApplets[i].FileName));
 }
 
 void TOptionsTab::RunAppletOfRow(int row) { RunApplet(kApplets[row].FileName); }
 
-void TOptionsTab::DeleteIconCacheAndReport() { ui::Application().MessageBox(DeleteIconCache()); }
+void TOptionsTab::DeleteIconCacheAndReport() { ui::Application().MessageBox(DeleteIconCache(windowsDir_)); }
 
 void TOptionsTab::DeleteShellIconsKeyAndReport() {
     ui::String message = DeleteShellIconsKey();

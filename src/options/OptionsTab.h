@@ -18,23 +18,24 @@ extern const TAppletEntry kApplets[4];
 
 // "rundll32.exe shell32.dll,Control_RunDLL " + file.
 ui::String AppletCommandLine(const ui::String& file);
-// A file (not a directory) of that name is in the system directory.
-bool AppletPresent(const ui::String& file);
+// A file (not a directory) of that name is in the system directory `systemDir`.
+bool AppletPresent(const ui::String& systemDir, const ui::String& file);
 // Starts the applet and returns at once; a failed start goes unnoticed.
 void RunApplet(const ui::String& file);
 
-// The Windows directory + "\ShellIconCache" (empty when the directory cannot be read).
-ui::String IconCachePath();
+// The Windows directory `windowsDir` + "\ShellIconCache" (empty when the directory is).
+ui::String IconCachePath(const ui::String& windowsDir);
 // Deletes the icon cache file; returns the message to show.
-ui::String DeleteIconCache();
+ui::String DeleteIconCache(const ui::String& windowsDir);
 // Deletes HKLM "...\Explorer\Shell Icons" with all its subkeys; returns the message to show,
 // empty when the Explorer key cannot be opened (nothing is shown then).
 ui::String DeleteShellIconsKey();
 
 class TOptionsTab {
 public:
-    // The applet buttons in the order of kApplets.
-    explicit TOptionsTab(const std::array<TIEButton*, 4>& appletButtons);
+    // The applet buttons in the order of kApplets; the system's and Windows directories.
+    TOptionsTab(const std::array<TIEButton*, 4>& appletButtons, const ui::String& systemDir,
+                const ui::String& windowsDir);
 
     // Only the applets the system has keep their button.
     void UpdateAppletVisibility();
@@ -46,6 +47,7 @@ public:
 
 private:
     std::array<TIEButton*, 4> appletButtons_;
+    ui::String systemDir_, windowsDir_;
 };
 
 }  // namespace options

@@ -328,12 +328,31 @@ TPTItemMenuChoice ShowItemContextMenu(IShellFolder* parentFolder, LPCITEMIDLIST 
     return choice;
 }
 
+namespace {
+// The full path a file-system item would have under `newName`, with what its label hides of
+// its file name (a shortcut's ".lnk"); empty for an item outside the file system.
+ui::String RenamedPath(IShellFolder* parentFolder, LPCITEMIDLIST item, const ui::String& newName) {
+    const ui::String path = GetDisplayName(parentFolder, item, dnForParsing);
+    const ui::String folder = ui::ExtractFilePath(path);
+    // Not a file-system item: no path to grow.
+    if (folder.size() < 2 || (folder[1] != ':' && folder.compare(0, 2, "\\\\") != 0)) return {};
+    // What the label hides of the file name (a shortcut's ".lnk"), the shell keeps.
+    const ui::String file = ui::ExtractFileName(path);
+    const ui::String shown = GetDisplayName(parentFolder, item, dnInFolder);
+    const bool hidesEnd = !shown.empty() && file.size() > shown.size() && file.compare(0, shown.size(), shown) == 0;
+    return folder + newName + (hidesEnd ? file.substr(shown.size()) : ui::String());
+}
+}  // namespace
+
 HRESULT RenameItem(IShellFolder* parentFolder, HWND owner, LPCITEMIDLIST item, const ui::String& newName,
                    IdList& newItem) {
     if (!parentFolder || !item || newName.empty()) return E_INVALIDARG;
     const std::wstring wide = ui::WideString(newName);
     if (wide.empty()) return E_INVALIDARG;
-    if (wide.size() >= MAX_PATH) return HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);  // never a cut name
+    // A name the path cannot hold whole is refused here: the shell would cut it, and with it
+    // a shortcut's hidden extension.
+    if (wide.size() >= MAX_PATH || RenamedPath(parentFolder, item, newName).size() >= MAX_PATH)
+        return HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE);
     LPITEMIDLIST renamed = nullptr;
     const HRESULT hr = parentFolder->SetNameOf(owner, item, wide.c_str(), kRenameFlags, &renamed);
     IdList result(nullptr, renamed);

@@ -131,8 +131,8 @@ TPTItemMenuChoice ShowItemContextMenu(IShellFolder* parentFolder, LPCITEMIDLIST 
                                       TPTClipboardCut* cut = nullptr);
 
 // Renames an item through its parent folder (SetNameOf, flags 0x20); on success `newItem` is
-// its new relative list. A name the folder refuses, or longer than MAX_PATH - 1 characters,
-// leaves name and file as they were and answers the failure.
+// its new relative list. A name the folder refuses, or one whose path would not fit in
+// MAX_PATH - 1 bytes, leaves name and file as they were and answers the failure.
 constexpr DWORD kRenameFlags = 0x20;
 HRESULT RenameItem(IShellFolder* parentFolder, HWND owner, LPCITEMIDLIST item, const ui::String& newName,
                    IdList& newItem);

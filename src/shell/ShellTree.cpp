@@ -36,6 +36,14 @@ std::string KeyOf(LPCITEMIDLIST list) {
     return std::string(reinterpret_cast<const char*>(list), IdListSize(list));
 }
 
+// An item's name within its folder as the shell parses it, in capitals (file names match
+// in any letter case): one item a name. Empty when the folder gives none.
+std::string NameKeyOf(IShellFolder* folder, LPCITEMIDLIST item) {
+    STRRET name = {};
+    if (FAILED(folder->GetDisplayNameOf(item, SHGDN_INFOLDER | SHGDN_FORPARSING, &name))) return {};
+    return ui::AnsiUpperCase(StrRetToText(item, name));
+}
+
 // The drive part of a path: "C:" or "\\server\share"; empty when it has none.
 ui::String DriveOf(const ui::String& path) {
     if (path.size() >= 2 && path[1] == ':') return path.substr(0, 2);
@@ -48,15 +56,16 @@ ui::String DriveOf(const ui::String& path) {
     return {};
 }
 
-// Whether a folder holds a subfolder now, read from the disk.
-bool HasSubfolderOnDisk(const ui::String& path) {
+// Whether a folder holds an entry the tree would list now, read from the disk: a subfolder,
+// or any file too with `files`; hidden ones only with `hidden`.
+bool HasEntryOnDisk(const ui::String& path, bool files, bool hidden) {
     WIN32_FIND_DATAA found;
     ui::FindHandle find(FindFirstFileA((AppendCharIfMissing(path, '\\') + "*").c_str(), &found));
     if (!find) return false;
     do {
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && strcmp(found.cFileName, ".") != 0 &&
-            strcmp(found.cFileName, "..") != 0)
-            return true;
+        if (strcmp(found.cFileName, ".") == 0 || strcmp(found.cFileName, "..") == 0) continue;
+        if (!hidden && (found.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN)) continue;
+        if (files || (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return true;
     } while (FindNextFileA(find.get(), &found));
     return false;
 }
@@ -336,10 +345,14 @@ void TPTCustomShellTree::FillTree() {
         SetSelected(nullptr);
         Items().Clear();
     }
+    // A base folder the shell cannot find or open (a user folder whose setting names no folder)
+    // leaves the tree empty, as a folder that cannot be listed shows nothing: the system's
+    // text for it would tell the user nothing. A special folder not found is not the desktop.
     ui::ComPtr<IShellFolder> folder;
-    if (LPCITEMIDLIST base = baseFolder_->GetIdList()) ui::OleCheck(BindToIdList(base, folder));
-    else ui::OleCheck(SHGetDesktopFolder(folder.put()));
-    if (!folder) ui::OleCheck(E_FAIL);
+    LPCITEMIDLIST base = baseFolder_->GetIdList();
+    if (!base && baseFolder_->Kind() == lkSpecialFolder && baseFolder_->SpecialFolder() != CSIDL_DESKTOP) return;
+    const HRESULT bound = base ? BindToIdList(base, folder) : SHGetDesktopFolder(folder.put());
+    if (FAILED(bound) || !folder) return;
     FillNode(folder.get(), nullptr);
     if (LPCITEMIDLIST current = currentFolder_->GetIdList()) SelectIdList(current);
     else SetSelected(Items().GetFirstNode());
@@ -387,11 +400,8 @@ void TPTCustomShellTree::FillNode(IShellFolder* folder, TTreeNode* parentNode) {
         if (!data) return;
         parentList = data->AbsoluteIdList();
     }
-    DWORD flags = SHCONTF_FOLDERS;
-    if (options_.Contains(ptstoShowHidden)) flags |= SHCONTF_INCLUDEHIDDEN;
-    if (options_.Contains(ptstoIncludeNonFolders)) flags |= SHCONTF_NONFOLDERS;
     ui::ComPtr<IEnumIDList> items;
-    HRESULT hr = folder->EnumObjects(GetActiveWindow(), flags, items.put());
+    HRESULT hr = folder->EnumObjects(GetActiveWindow(), EnumFlags(), items.put());
     if (FAILED(hr)) {
         // Kept expandable, so that the user can try again (a drive without a disk).
         parentNode->SetHasChildren(true);
@@ -449,11 +459,7 @@ HRESULT TPTCustomShellTree::AddShellItem(IShellFolder* folder, LPCITEMIDLIST ite
         throw;
     }
     data.release();
-    const bool folderBits = options_.Contains(ptstoIncludeNonFolders)
-                                ? (attributes & (SFGAO_FOLDER | SFGAO_HASSUBFOLDER)) != 0
-                                : (attributes & (SFGAO_FOLDER | SFGAO_HASSUBFOLDER)) ==
-                                      (SFGAO_FOLDER | SFGAO_HASSUBFOLDER);
-    if (folderBits) node->SetHasChildren(true);
+    if (ShowsChildren(attributes)) node->SetHasChildren(true);
     if (attributes & SFGAO_SHARE) node->SetOverlayIndex(kShareOverlay);
     else if (attributes & SFGAO_LINK) node->SetOverlayIndex(kLinkOverlay);
     if (attributes & SFGAO_HIDDEN) node->SetCut(true);
@@ -636,8 +642,8 @@ void TPTCustomShellTree::SyncNode(TTreeNode* node, TTreeNode*& remembered, IMall
         if (!ItemGone(folder, child, attributes)) {
             known.push_back(CopyIdList(allocator, childData->RelativeIdList()));
             knownBytes.insert(KeyOf(known.back().get()));
-            if (!child->GetFirstChild() && (attributes & SFGAO_FOLDER) && (attributes & SFGAO_HASSUBFOLDER) &&
-                !child->HasChildren() && MayHaveSubfolders(child))
+            if (!child->GetFirstChild() && ShowsChildren(attributes) && !child->HasChildren() &&
+                MayHaveChildren(child))
                 child->SetHasChildren(true);
         } else {
             if (child == remembered) remembered = node;
@@ -650,10 +656,13 @@ void TPTCustomShellTree::SyncNode(TTreeNode* node, TTreeNode*& remembered, IMall
         }
         child = next;
     }
+    // New items of every kind the fill lists. An item whose bytes changed (a file written
+    // anew) is the same item if its name is: the names are read only once one is needed.
     ui::ComPtr<IEnumIDList> items;
-    const HRESULT hr = folder->EnumObjects(OwnerWindow(), SHCONTF_FOLDERS, items.put());
+    const HRESULT hr = folder->EnumObjects(OwnerWindow(), EnumFlags(), items.put());
     if (SUCCEEDED(hr) && items) {
-        bool added = false;
+        bool added = false, named = false;
+        std::unordered_set<std::string> knownNames;
         for (;;) {
             LPITEMIDLIST raw = nullptr;
             ULONG fetched = 0;
@@ -661,12 +670,20 @@ void TPTCustomShellTree::SyncNode(TTreeNode* node, TTreeNode*& remembered, IMall
             IdList item(allocator, raw);
             if (next != S_OK) break;
             if (!item || knownBytes.count(KeyOf(item.get()))) continue;
-            const bool seen = std::any_of(known.begin(), known.end(),
-                                          [&](const IdList& k) { return SameItem(folder, k.get(), item.get()); });
+            if (!named) {
+                for (const IdList& k : known) knownNames.insert(NameKeyOf(folder, k.get()));
+                named = true;
+            }
+            const std::string name = NameKeyOf(folder, item.get());
+            const bool seen = !name.empty() ? knownNames.count(name) != 0
+                                            : std::any_of(known.begin(), known.end(), [&](const IdList& k) {
+                                                  return SameItem(folder, k.get(), item.get());
+                                              });
             if (seen) continue;
             AddShellItem(folder, item.get(), node, data->AbsoluteIdList());
             added = true;
             known.push_back(CopyIdList(allocator, item.get()));
+            knownNames.insert(name);
         }
         if (added) SortChildren(node);
     }
@@ -678,13 +695,26 @@ void TPTCustomShellTree::SyncNode(TTreeNode* node, TTreeNode*& remembered, IMall
     }
 }
 
-bool TPTCustomShellTree::MayHaveSubfolders(TTreeNode* node) {
+DWORD TPTCustomShellTree::EnumFlags() const {
+    DWORD flags = SHCONTF_FOLDERS;
+    if (options_.Contains(ptstoShowHidden)) flags |= SHCONTF_INCLUDEHIDDEN;
+    if (options_.Contains(ptstoIncludeNonFolders)) flags |= SHCONTF_NONFOLDERS;
+    return flags;
+}
+
+bool TPTCustomShellTree::ShowsChildren(ULONG attributes) const {
+    const ULONG bits = attributes & (SFGAO_FOLDER | SFGAO_HASSUBFOLDER);
+    return options_.Contains(ptstoIncludeNonFolders) ? bits != 0 : bits == (SFGAO_FOLDER | SFGAO_HASSUBFOLDER);
+}
+
+bool TPTCustomShellTree::MayHaveChildren(TTreeNode* node) {
     // A folder already listed and found empty is asked again only where the disk says it
-    // now holds a subfolder: some shells (Wine's) mark every folder as having subfolders.
+    // now holds something to list: some shells (Wine's) mark every folder as having subfolders.
     if (!filled_.count(node)) return true;
     TPTShTreeData* data = NodeData(node);
     const ui::String path = data ? PathFromIdList(data->AbsoluteIdList()) : ui::String();
-    return path.empty() || HasSubfolderOnDisk(path);
+    return path.empty() || HasEntryOnDisk(path, options_.Contains(ptstoIncludeNonFolders),
+                                          options_.Contains(ptstoShowHidden));
 }
 
 TTreeNode* TPTCustomShellTree::FindChild(TTreeNode* parent, LPCITEMIDLIST item) {
@@ -899,10 +929,12 @@ void TPTCustomShellTree::Edited(TTreeNode* node, ui::String& text) {
     skipNextNotify_ = true;
     IdList renamed;
     HRESULT hr = E_FAIL;
+    const ui::String oldPath = data->PathName();
     {
         InternalChangeScope internal(this);
         ui::TCursorScope busy;
-        hr = RenameItem(data->ParentFolder(), OwnerWindow(), data->RelativeIdList(), text, renamed);
+        IShellFolder* folder = data->ParentFolder();
+        hr = RenameItem(folder, OwnerWindow(), data->RelativeIdList(), text, renamed);
         if (SUCCEEDED(hr) && renamed) {
             // Every list below the node names the old path.
             std::function<void(TTreeNode*)> forget = [&](TTreeNode* parent) {
@@ -913,12 +945,18 @@ void TPTCustomShellTree::Edited(TTreeNode* node, ui::String& text) {
             };
             forget(node);
             data->SetRelativeIdList(renamed.get());
-            node->SetText(text);
+            // The name the shell gave, which need not be the one typed.
+            const ui::String shown = GetDisplayName(folder, data->RelativeIdList(), dnInFolder);
+            node->SetText(shown.empty() ? text : shown);
             currentFolder_->SetIdList(data->AbsoluteIdList());
         }
     }
     // No change comes of a refused rename: a later one is not to be swallowed.
-    if (FAILED(hr) || !renamed) skipNextNotify_ = false;
+    if (FAILED(hr) || !renamed) {
+        skipNextNotify_ = false;
+        return;
+    }
+    if (OnItemRenamed) OnItemRenamed(this, oldPath, data->PathName());
 }
 
 void TPTCustomShellTree::EditEnded(TTreeNode* node) {

@@ -138,6 +138,9 @@ using TPTShAddItemEvent = std::function<void(ui::TObject* sender, IShellFolder* 
 using TPTShTreeDeleteItemEvent =
     std::function<void(ui::TObject* sender, ui::TTreeNode* aNode, TPTShTreeData* aShTreeData)>;
 using TPTShTreeInsertItemEvent = std::function<void(ui::TObject* sender, ui::TTreeNode* aNode)>;
+// An item renamed in place: its file-system paths before and after (empty outside the file system).
+using TPTShRenamedEvent =
+    std::function<void(ui::TObject* sender, const ui::String& oldPath, const ui::String& newPath)>;
 using TPTShPopupHintEvent = std::function<void(ui::TObject* sender, const ui::String& hint)>;
 using TPTShTvCustomDrawEvent =
     std::function<void(ui::TObject* sender, TPTCustomDraw& aCD, ui::TTreeNode* aNode, TPTShTreeData* aData)>;
@@ -163,7 +166,8 @@ public:
     TPTShTreeData* SelectedData() const { return NodeData(Selected()); }
     ui::TTreeNode* LastInsertedNode() const { return lastInserted_; }
 
-    // Clears the tree and fills it from the base folder: one top node, expanded one level.
+    // Clears the tree and fills it from the base folder: one top node, expanded one level. A base
+    // folder that cannot be found or opened leaves the tree empty.
     void FillTree();
     // Adds the items of `folder` below `parentNode` (none: the top node for the base folder).
     virtual void FillNode(IShellFolder* folder, ui::TTreeNode* parentNode);
@@ -226,6 +230,7 @@ public:
     TPTShAddItemEvent OnAddItem;
     TPTShTreeDeleteItemEvent OnDeleteItem;
     TPTShTreeInsertItemEvent OnInsertItem;
+    TPTShRenamedEvent OnItemRenamed;
     TPTShPopupHintEvent OnPopupHint;
     TPTShTvCustomDrawEvent OnCustomDrawSh;
     TPTShTvCustomDrawEvent OnCustomDrawShEx;
@@ -280,7 +285,11 @@ private:
     ui::TTreeNode* FindChild(ui::TTreeNode* parent, LPCITEMIDLIST item);
     // The child's item is gone from `folder` (the attributes asked for a refresh in `attributes`).
     bool ItemGone(IShellFolder* folder, ui::TTreeNode* child, ULONG& attributes);
-    bool MayHaveSubfolders(ui::TTreeNode* node);
+    // What a fill or refresh asks a folder to list, by the options.
+    DWORD EnumFlags() const;
+    // Whether an item with these attributes gets an expand button.
+    bool ShowsChildren(ULONG attributes) const;
+    bool MayHaveChildren(ui::TTreeNode* node);
     void WatchFolder(ui::TTreeNode* node);
     void DrawOverlay(TPTCustomDraw& draw, ui::TTreeNode* node);
     DWORD WatchFilter() const;

@@ -1,5 +1,6 @@
 #include "shortcuts/ShortcutArea.h"
 
+#include "shortcuts/ShortcutFile.h"
 #include "ui/SysUtils.h"
 
 namespace shortcuts {
@@ -69,9 +70,8 @@ void TShortcutArea::Assign(const ui::String& file, int index) {
 
 void TShortcutArea::SaveChosenIcon() {
     if (ShortcutIconFile.empty() || link_.Target().empty()) return;
-    link_.FileIcon().SetFileName(ShortcutIconFile);
-    link_.FileIcon().SetIconIndex(ShortcutIconIndex);
-    link_.Save();
+    // A shortcut gone since its drop is asked for no more by later runs.
+    if (!WriteShortcutIcon(link_, ShortcutIconFile, ShortcutIconIndex)) ShortcutIconFile.clear();
 }
 
 }  // namespace shortcuts

@@ -25,7 +25,8 @@ public:
     void Select();
     // The grid's icon becomes the shortcut's (written by "実行").
     void Assign(const ui::String& file, int index);
-    // "実行": the chosen icon goes into the shortcut file when it has a file-system target.
+    // "実行": the chosen icon goes into the shortcut file when it has a file-system target and
+    // is still there.
     void SaveChosenIcon();
 
 private:

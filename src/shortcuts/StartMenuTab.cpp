@@ -1,5 +1,7 @@
 #include "shortcuts/StartMenuTab.h"
 
+#include "shortcuts/ShortcutFile.h"
+#include "ui/Forms.h"
 #include "ui/SysUtils.h"
 
 namespace shortcuts {
@@ -31,7 +33,16 @@ const TMenuFolder* TStartMenuTab::SelectedFolder() const {
 }
 
 void TStartMenuTab::RootForFolderBox() {
-    if (const TMenuFolder* folder = SelectedFolder()) SwitchRoot({folder->Csidl});
+    const TMenuFolder* folder = SelectedFolder();
+    if (!folder) return;
+    SwitchRoot({folder->Csidl});
+    TellIfMissing(*folder);
+}
+
+void TStartMenuTab::TellIfMissing(const TMenuFolder& folder) {
+    // Every fill that finds its folder makes the top node.
+    if (controls_.Tree->HandleAllocated() && controls_.Tree->Items().Count() == 0)
+        ui::Application().MessageBox(ui::String("「") + folder.Entry + "」のﾌｫﾙﾀﾞが見つかりません。");
 }
 
 void TStartMenuTab::FolderChanged() {
@@ -41,6 +52,7 @@ void TStartMenuTab::FolderChanged() {
         SwitchRoot({folder->Csidl});
     else
         SwitchRoot({kPassThroughFolder, folder->Csidl});
+    TellIfMissing(*folder);
 }
 
 void TStartMenuTab::TreeKeyDown(WORD key) {
@@ -55,9 +67,7 @@ void TStartMenuTab::EnableItemControls(bool enabled) {
     bench_.Grid().SetEnabled(enabled);
 }
 
-void TStartMenuTab::ItemClicked() {
-    shell::TPTShTreeData* data = controls_.Tree->SelectedData();
-    if (!controls_.Tree->Selected() || !data) return;
+void TStartMenuTab::ClearItem() {
     TVxShellLink& link = *controls_.Link;
     controls_.ItemIcon->Hide();
     controls_.ChangeButton->SetEnabled(false);
@@ -69,6 +79,13 @@ void TStartMenuTab::ItemClicked() {
     MenuIconFile.clear();
     MenuIconIndex = 0;
     shortcutRead_ = false;
+}
+
+void TStartMenuTab::ItemClicked() {
+    shell::TPTShTreeData* data = controls_.Tree->SelectedData();
+    if (!controls_.Tree->Selected() || !data) return;
+    TVxShellLink& link = *controls_.Link;
+    ClearItem();
     MenuItemPath = data->PathName();
     if (!ui::ExtractFileExt(MenuItemPath).empty()) {
         // For any file but a shortcut this names a shortcut beside it, which normally does not exist.
@@ -115,13 +132,27 @@ void TStartMenuTab::ChangeMenuIcon() {
     link.SetFileName(MenuItemPath);
     // Only a shortcut the last press read is rewritten: after a folder or a plain file there
     // is nothing of its own to keep, and a write would make a new file.
-    if (shortcutRead_ && !MenuIconFile.empty() && !link.Target().empty()) {
-        link.FileIcon().SetFileName(MenuIconFile);
-        link.FileIcon().SetIconIndex(MenuIconIndex);
-        link.Save();
+    if (shortcutRead_ && !MenuIconFile.empty() && !link.Target().empty() &&
+        !WriteShortcutIcon(link, MenuIconFile, MenuIconIndex)) {
+        // The shortcut is gone: the tab shows no item, as after a click on nothing to change.
+        ClearItem();
+        MenuItemPath.clear();
+        bench_.ShowCaption("Vemlora ");
+        EnableItemControls(false);
+        controls_.TargetLabel->SetCaption(ui::String());
+        return;
     }
     SwitchRoot({kPassThroughFolder, CSIDL_STARTMENU});
     RootForFolderBox();
+}
+
+void TStartMenuTab::ItemRenamed(const ui::String& oldPath, const ui::String& newPath) {
+    if (MenuItemPath.empty() || oldPath.empty() || newPath.empty()) return;
+    const ui::String item = ui::AnsiUpperCase(MenuItemPath), old = ui::AnsiUpperCase(oldPath);
+    if (item == old)
+        MenuItemPath = newPath;
+    else if (item.compare(0, old.size() + 1, old + "\\") == 0)  // a folder on the item's way
+        MenuItemPath = newPath + MenuItemPath.substr(oldPath.size());
 }
 
 void TStartMenuTab::UseTargetIcon() {

@@ -46,11 +46,14 @@ public:
     // The item's icon goes into the grid; the buttons are enabled once it shows one.
     void ShowItemIcon();
     // "ﾒﾆｭｰｱｲｺﾝ変更": the chosen icon goes into the item's shortcut file, then the tree re-reads it.
+    // A shortcut that is gone is not made anew: the user is told and the tab shows no item.
     void ChangeMenuIcon();
     // "標準にもどす": the target's first icon becomes the item's choice.
     void UseTargetIcon();
     // The grid's icon becomes the item's, written at once while the change button is enabled.
     void Assign(const ui::String& file, int index);
+    // The tree renamed an item in place: the item shown follows it (or the folder it is in).
+    void ItemRenamed(const ui::String& oldPath, const ui::String& newPath);
 
 private:
     // Re-roots the tree through each folder in turn, 100 ms apart, without redrawing in between.
@@ -59,7 +62,11 @@ private:
     const TMenuFolder* SelectedFolder() const;
     // The tree's root for the folder box's selection.
     void RootForFolderBox();
+    // Tells the user when the folder just made the tree's root could not be shown.
+    void TellIfMissing(const TMenuFolder& folder);
     void EnableItemControls(bool enabled);
+    // No shortcut read: no icon, buttons off, the link and the chosen icon empty.
+    void ClearItem();
 
     icons::TWorkbench& bench_;
     TStartMenuControls controls_;

@@ -2,7 +2,6 @@
 
 #include "app/Probe.h"
 
-
 TEST(OsProbe, ClassifiesEveryPlatform) {
     auto Version = [](DWORD major, DWORD minor, DWORD build, DWORD platform) {
         return OSVERSIONINFOA{sizeof(OSVERSIONINFOA), major, minor, build, platform, {}};
@@ -29,13 +28,4 @@ TEST(OsProbe, ClassifiesEveryPlatform) {
         EXPECT_EQ(std::make_tuple(p.OsFlag, p.IsWindows98, p.InfoLine),
                   std::make_tuple(std::string(c.flag), c.win98, std::string(c.line)));
     }
-}
-
-TEST(ColourDepth, TextForEveryDepth) {
-    struct { int bits; const char* text; } cases[] = {
-        {1, "現在の画面色は不明です"}, {4, "現在の画面色は16色です"}, {8, "現在の画面色は256色です"},
-        {15, "現在の画面色は32768色です"}, {16, "現在の画面色は65536色です"}, {0, "現在の画面色は不明です"},
-        {24, "現在の画面色は1677万色(24bit)です"}, {32, "現在の画面色は1677万色(32bit)です"},
-    };
-    for (const auto& c : cases) EXPECT_EQ(app::ColorDepthText(c.bits), c.text) << c.bits;
 }

@@ -245,21 +245,19 @@ TEST(OldSystems, TrackMouseReportsTheLeave) {
     WindowHandle wnd(CreateWindowExA(WS_EX_TOPMOST, wc.lpszClassName, "", WS_POPUP | WS_VISIBLE, 100, 100, 100, 100,
                                      nullptr, nullptr, wc.hInstance, nullptr));
     ASSERT_TRUE(wnd);
-    auto pump = [](int ms) {
-        for (DWORD end = GetTickCount() + ms; GetTickCount() < end; Sleep(10)) {
-            MSG m;
-            while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
-        }
-    };
     SetCursorPos(150, 150);
-    pump(100);
+    testing_support::PumpMessages();
     TRACKMOUSEEVENT track = {sizeof(track), TME_LEAVE, wnd.get(), 0};
     EXPECT_TRUE(compat::TrackMouse(&track));
     TRACKMOUSEEVENT query = {sizeof(query), TME_QUERY, nullptr, 0};
     EXPECT_TRUE(compat::TrackMouse(&query));
     EXPECT_EQ(std::make_pair(query.dwFlags & TME_LEAVE, query.hwndTrack), std::make_pair(DWORD(TME_LEAVE), wnd.get()));
     SetCursorPos(500, 500);
-    for (int i = 0; i < 40 && GetWindowLongPtrA(wnd.get(), GWLP_USERDATA) == 0; ++i) pump(50);
+    // The leave comes by the tracking's timer: wait for messages until it has come.
+    for (int i = 0; i < 100 && GetWindowLongPtrA(wnd.get(), GWLP_USERDATA) == 0; ++i) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        testing_support::PumpMessages(1);
+    }
     EXPECT_EQ(GetWindowLongPtrA(wnd.get(), GWLP_USERDATA), 1);
     wnd.reset();
     UnregisterClassA(wc.lpszClassName, wc.hInstance);

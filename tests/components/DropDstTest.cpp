@@ -105,7 +105,7 @@ TEST_F(DropDstTest, TwoMoreHooksOnTheWindowGoInEitherOrder) {
         EXPECT_EQ(seen, olderGoesFirst ? "newer newer " : "newer older ");
         // Removed in reverse order the window gets its earlier procedure back exactly; otherwise a
         // forwarding procedure stays in its chain until the window goes.
-        EXPECT_TRUE(olderGoesFirst || GetWindowLongPtrA(panel->Handle(), GWLP_WNDPROC) == before);
+        EXPECT_EQ(GetWindowLongPtrA(panel->Handle(), GWLP_WNDPROC) == before, !olderGoesFirst);
     }
     EXPECT_EQ(2u, drops.size());  // each time the last drop reached the first hook
 }

@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <string>
-#include <tuple>
 
 #include "components/FileIndexIcon.h"
 #include "support/IconLibraries.h"
@@ -57,23 +56,6 @@ TEST(FileIndexIcon, IndexIsSetAfterTheFileAndClampedToItAndCopiesShareTheImage) 
     }
     icon.SetFileName(Shell32Path());
     EXPECT_EQ(icon.NumberOfIcons(), kShell32IconCount);
-}
-
-TEST(FileIndexIcon, NamesLongerThanTheBufferAreRefusedNotCut) {
-    TempDir dir;
-    for (size_t length : {255u, 256u, 259u}) {
-        const std::string name = std::string(120, 'd') + "\\" + std::string(length - dir.Path().size() - 122, 'f');
-        WritePeIconLibrary(dir, name, 10);
-        // A decoy where the name cut to the buffer (255 bytes and the terminator) would land.
-        if (length > 255) WritePeIconLibrary(dir, name.substr(0, 255 - dir.Path().size() - 1), 3);
-        TFileIndexIcon icon;
-        icon.SetFileName(dir / name);
-        icon.SetIconIndex(4);
-        // Icons, index and whether it holds no icon.
-        EXPECT_EQ(std::make_tuple(icon.NumberOfIcons(), icon.IconIndex(), icon.Empty()),
-                  length < kIconNameBufferSize ? std::make_tuple(10, 4, false) : std::make_tuple(-1, -1, true))
-            << length;
-    }
 }
 
 // Counts are kept per file while it is unchanged; a file written anew is counted anew.

@@ -110,27 +110,6 @@ TEST_F(IEButtonTest, GlyphSizeSetsNumGlyphsAndTheCellShownFollowsTheState) {
     }
 }
 
-TEST_F(IEButtonTest, BorderAndShiftShowRestHotAndPressed) {
-    button->SetBorderWidth(2);
-    button->SetGlyph(CellGlyph(1));
-    // Two pixels deep on every side: top/left in the first colour, bottom/right in the second.
-    const int edges[][3] = {{0, kH / 2, 1},      {1, kH / 2, 1},      {kW / 2, 0, 1},      {kW / 2, 1, 1},
-                            {kW - 1, kH / 2, 0}, {kW - 2, kH / 2, 0}, {kW / 2, kH - 1, 0}, {kW / 2, kH - 2, 0},
-                            {kW - 1, 0, 0},      {0, kH - 1, 0}};
-    const auto expectLook = [&](COLORREF first, COLORREF second, int shift) {
-        auto s = Painted();
-        for (const auto& e : edges) EXPECT_EQ(At(s, e[0], e[1]), e[2] ? first : second) << e[0] << "," << e[1];
-        EXPECT_EQ(At(s, 2, kH / 2), kFace);
-        EXPECT_EQ(At(s, kGx + shift, kGy + shift), kMarker);
-        EXPECT_EQ(At(s, kGx, kGy), shift ? kFace : kMarker);
-    };
-    expectLook(kFace, kFace, 0);
-    Move(15, 15);
-    expectLook(kLight, kDark, 0);
-    Press(15, 15);
-    expectLook(kDark, kLight, 1);
-}
-
 TEST_F(IEButtonTest, ClickOnlyWhenReleasedInsideAndNeverWhileDisabledOrHidden) {
     // The handler disables its own button while the mouse is over it: no hot or pressed look stays.
     const auto logDown = button->OnMouseDown;
@@ -188,43 +167,4 @@ TEST_F(IEButtonTest, PressingAGroupedButtonReleasesTheOther) {
     EXPECT_EQ(downs(), "01");
     ClickOn(other);
     EXPECT_EQ(downs(), "00");
-}
-
-TEST(LayoutButtonContent, PlacesGlyphAndCaptionForEveryLayoutMarginAndSpacing) {
-    using L = TButtonLayout;
-    const RECT client = {0, 0, 60, 40};
-    const SIZE glyph = {16, 16}, text = {30, 12}, none = {0, 0}, noText = {0, 12}, wide = {71, 12};
-    const struct {
-        const char* what;
-        RECT client;
-        SIZE glyph, text;
-        L layout;
-        int margin, spacing;
-        POINT glyphAt;
-        RECT caption;
-    } cases[] = {
-        {"left, centred together", client, glyph, text, L::blGlyphLeft, -1, 4, {5, 12}, {25, 14, 55, 26}},
-        {"right, centred together", client, glyph, text, L::blGlyphRight, -1, 4, {39, 12}, {5, 14, 35, 26}},
-        {"top, centred together", client, glyph, text, L::blGlyphTop, -1, 4, {22, 4}, {15, 24, 45, 36}},
-        {"bottom, centred together", client, glyph, text, L::blGlyphBottom, -1, 4, {22, 20}, {15, 4, 45, 16}},
-        {"no glyph: the spacing still counts", client, none, text, L::blGlyphLeft, -1, 4, {13, 20}, {17, 14, 47, 26}},
-        {"no caption", client, glyph, noText, L::blGlyphLeft, -1, 0, {22, 12}, {38, 14, 38, 26}},
-        {"spacing -1 shares the room", client, glyph, text, L::blGlyphLeft, -1, -1, {4, 12}, {24, 14, 54, 26}},
-        {"spacing -1, glyph below", client, glyph, text, L::blGlyphBottom, -1, -1, {22, 20}, {15, 4, 45, 16}},
-        {"margin from the left", client, glyph, text, L::blGlyphLeft, 3, 4, {3, 12}, {23, 14, 53, 26}},
-        {"margin from the right", client, glyph, text, L::blGlyphRight, 3, 4, {41, 12}, {7, 14, 37, 26}},
-        {"margin, caption centred below", client, glyph, text, L::blGlyphTop, 3, -1, {22, 3}, {15, 23, 45, 35}},
-        {"margin, caption centred above", client, glyph, text, L::blGlyphBottom, 3, -1, {22, 21}, {15, 4, 45, 16}},
-        {"wider than the button: rounds toward zero", client, glyph, wide, L::blGlyphLeft, -1, 4, {-15, 12},
-         {5, 14, 76, 26}},
-        {"client away from the origin", {5, 7, 65, 47}, glyph, text, L::blGlyphLeft, -1, 4, {10, 19},
-         {30, 21, 60, 33}},
-    };
-    for (const auto& c : cases) {
-        TButtonContent got = LayoutButtonContent(c.client, c.glyph, c.text, c.layout, c.margin, c.spacing);
-        EXPECT_EQ(std::make_pair(got.glyph.x, got.glyph.y), std::make_pair(c.glyphAt.x, c.glyphAt.y)) << c.what;
-        EXPECT_EQ(std::make_tuple(got.caption.left, got.caption.top, got.caption.right, got.caption.bottom),
-                  std::make_tuple(c.caption.left, c.caption.top, c.caption.right, c.caption.bottom))
-            << c.what;
-    }
 }

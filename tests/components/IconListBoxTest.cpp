@@ -8,8 +8,8 @@
 
 #include "components/IconListBox.h"
 #include "support/IconLibraries.h"
+#include "support/Interaction.h"
 #include "support/Sandbox.h"
-#include "ui/Forms.h"
 #include "ui/Handles.h"
 
 using namespace testing_support;
@@ -18,22 +18,19 @@ namespace {
 
 bool IconAlive(HICON icon) { return ui::IconHandle(CopyIcon(icon)).get() != nullptr; }
 
-// A shown form holding one grid at (10, 10).
-struct GridOnForm {
-    ui::TForm form{nullptr};
-    TIconListBox* grid = new TIconListBox(&form);
-    int fileChanges = 0;
-
-    GridOnForm(int x = 0, int y = 0) {
-        form.SetBounds(0, 0, 500, 420);
-        grid->SetBounds(10, 10, grid->Width(), grid->Height());
-        if (x) grid->SetXIcons(x);
-        if (y) grid->SetYIcons(y);
-        grid->SetParent(&form);
+// A shown form holding one grid of its own size at (10, 10).
+struct GridOnForm : ShownControl<TIconListBox> {
+    explicit GridOnForm(int x = 0, int y = 0)
+        : ShownControl(470, 370, [x, y](TIconListBox& grid) {
+              grid.SetBounds(10, 10, grid.Width(), grid.Height());
+              if (x) grid.SetXIcons(x);
+              if (y) grid.SetYIcons(y);
+          }) {
         grid->OnFileChange = [this](ui::TObject*) { ++fileChanges; };
-        form.Show();
         Paint();
     }
+    TIconListBox* const grid = control;
+    int fileChanges = 0;
     void Paint() { RedrawWindow(grid->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW); }
     // How many cells show in the client area.
     int VisibleCells() {
@@ -60,26 +57,6 @@ struct GridOnForm {
 
 }  // namespace
 
-TEST(IconListBox, CountsSizeTheControl) {
-    const int cw = GetSystemMetrics(SM_CXICON) + 6, ch = GetSystemMetrics(SM_CYICON) + 6;
-    const int bar = GetSystemMetrics(SM_CYHSCROLL);
-    // Width set first (0: as made), XIcons, YIcons (0: left alone), then the window's size: room
-    // for the scroll bar is left only when the control widens; zero and negative counts are ignored.
-    const int cases[][5] = {
-        {0, 7, 7, cw * 7 + 2, ch * 7 + 3},   {0, 0, 3, cw * 4 + 2, ch * 3 + 3}, {0, 6, 0, cw * 6 + 2, ch + bar + 1},
-        {400, 5, 0, cw * 5 + 2, ch + 3},     {cw * 5 + 2, 5, 0, cw * 5 + 2, ch + 3},
-        {300, -1, -50, 300, ch + bar + 1},   {0, 7, -1, cw * 7 + 2, ch + bar + 1},
-    };
-    for (const auto& c : cases) {
-        GridOnForm f;
-        if (c[0]) f.grid->SetWidth(c[0]);
-        f.grid->SetXIcons(c[1]);
-        f.grid->SetYIcons(c[2]);
-        EXPECT_EQ(std::make_pair(f.grid->Width(), f.grid->Height()), std::make_pair(c[3], c[4])) << c[0] << c[1];
-        EXPECT_EQ(f.grid->Columns(), f.grid->XIcons());
-    }
-}
-
 TEST(IconListBox, ReloadsReplaceTheIconsAndNamesTooLongForTheBufferAreRefused) {
     TempDir dir;
     const std::string before = WritePeIconLibrary(dir, "before.dll", 12);
@@ -96,6 +73,7 @@ TEST(IconListBox, ReloadsReplaceTheIconsAndNamesTooLongForTheBufferAreRefused) {
         f.grid->SetFileName(before);
         f.Paint();
         const std::vector<HICON> held = f.HeldHandles();
+        ASSERT_FALSE(held.empty());
         f.grid->SetFileName(path);  // not painted yet: no new icon can take an old handle's place
         for (HICON h : held) EXPECT_FALSE(IconAlive(h));
         EXPECT_EQ(f.grid->NumberOfIcons(), icons) << path;
@@ -130,6 +108,7 @@ TEST(IconListBox, ExtractsOnlyDrawnCellsAndKeepsValidIconsThroughRecreation) {
         EXPECT_EQ(f.grid->ItemIndex(), 3);
         for (bool caching : {true, false}) {
             const std::vector<HICON> held = f.HeldHandles();
+            ASSERT_FALSE(held.empty());
             f.grid->RecreateWnd();
             for (HICON h : held) EXPECT_FALSE(IconAlive(h));
             EXPECT_EQ(f.grid->ItemIndex(), 3);

@@ -13,6 +13,7 @@
 
 #include "components/ShellLink.h"
 #include "support/Sandbox.h"
+#include "support/Shortcuts.h"
 #include "ui/Handles.h"
 
 using namespace testing_support;
@@ -29,81 +30,9 @@ std::string ErrorOf(const std::function<void()>& action) try {
     return e.Message();
 }
 
-// Every name in a folder, sorted.
-std::vector<std::string> Listing(const std::string& folder) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &fd);
-    if (h == INVALID_HANDLE_VALUE) return names;
-    do {
-        const std::string name = fd.cFileName;
-        if (name != "." && name != "..") names.push_back(name);
-    } while (FindNextFileA(h, &fd));
-    FindClose(h);
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
-// What a shortcut file holds, read and written through a shell object of the test's own
-// with buffers larger than any field.
-struct Fields {
-    std::string description, target, workingDir, arguments, iconFile;
-    int iconIndex = 0;
-    bool operator==(const Fields& o) const {
-        return std::tie(description, target, workingDir, arguments, iconFile, iconIndex) ==
-               std::tie(o.description, o.target, o.workingDir, o.arguments, o.iconFile, o.iconIndex);
-    }
-};
-
-std::wstring Wide(const std::string& name) {
-    std::wstring wide(name.size() + 1, L'\0');
-    wide.resize(MultiByteToWideChar(CP_ACP, 0, name.c_str(), -1, &wide[0], static_cast<int>(wide.size())) - 1);
-    return wide;
-}
-
-struct RawShortcut {
-    ui::ComScope com;
-    ui::ComPtr<IShellLinkA> link;
-    ui::ComPtr<IPersistFile> file;
-    RawShortcut() {
-        CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.putVoid());
-        if (link) link->QueryInterface(IID_IPersistFile, file.putVoid());
-    }
-};
-
-bool WriteRaw(const std::string& name, const Fields& f) {
-    RawShortcut raw;
-    if (!raw.file) return false;
-    raw.link->SetDescription(f.description.c_str());
-    raw.link->SetPath(f.target.c_str());
-    raw.link->SetWorkingDirectory(f.workingDir.c_str());
-    raw.link->SetArguments(f.arguments.c_str());
-    raw.link->SetIconLocation(f.iconFile.c_str(), f.iconIndex);
-    return SUCCEEDED(raw.file->Save(Wide(name).c_str(), TRUE));
-}
-
-Fields ReadRaw(const std::string& name) {
-    RawShortcut raw;
-    Fields f;
-    if (!raw.file || FAILED(raw.file->Load(Wide(name).c_str(), STGM_READ))) return f;
-    std::vector<char> buffer(1 << 16);
-    const auto ask = [&](const std::function<void(char*, int)>& get) {
-        std::fill(buffer.begin(), buffer.end(), '\0');
-        get(buffer.data(), static_cast<int>(buffer.size() - 1));
-        return std::string(buffer.data());
-    };
-    WIN32_FIND_DATAA fd;
-    f.description = ask([&](char* b, int n) { raw.link->GetDescription(b, n); });
-    f.target = ask([&](char* b, int n) { raw.link->GetPath(b, n, &fd, SLGP_UNCPRIORITY); });
-    f.workingDir = ask([&](char* b, int n) { raw.link->GetWorkingDirectory(b, n); });
-    f.arguments = ask([&](char* b, int n) { raw.link->GetArguments(b, n); });
-    f.iconFile = ask([&](char* b, int n) { raw.link->GetIconLocation(b, n, &f.iconIndex); });
-    return f;
-}
-
-Fields FieldsOf(const TVxShellLink& l) {
+ShortcutFields FieldsOf(const TVxShellLink& l) {
     return {l.Description(), l.Target(), l.WorkingDir(), l.Arguments(), l.FileIcon().FileName(),
-            l.FileIcon().IconIndex()};
+            l.FileIcon().IconIndex(), l.HotKeyWord()};
 }
 
 // Stand-ins for the file calls of a save: the file layer as a refusing folder, a full
@@ -219,7 +148,7 @@ TEST(ShellLinkFile, EveryAttributeRoundTripsWholeAndTheShowCommandIsWritten) {
         reader.LoadFromFile(writer.FileName());
         EXPECT_EQ(attributes(reader), attributes(writer));
     }
-    EXPECT_EQ(Listing(dir.Path()), (std::vector<std::string>{"round1.lnk", "round3.lnk", "round7.lnk"}));
+    EXPECT_EQ(NamesIn(dir.Path()), (std::vector<std::string>{"round1.lnk", "round3.lnk", "round7.lnk"}));
 }
 
 TEST(ShellLinkFile, FailedStepsChangeNothingAndLeaveNoComBehind) {
@@ -259,19 +188,8 @@ TEST(ShellLinkFile, SaveOverAnExistingShortcutKeepsItsIdList) {
         const bool has = b.size() > 0x4E && (b[0x14] & SLDF_HAS_ID_LIST);
         return has ? b.substr(0x4C, 2 + BYTE(b[0x4C]) + 256 * BYTE(b[0x4D])) : std::string();
     };
-    {
-        // A virtual target has no path: setting the path again would wipe the ID list.
-        ui::ComScope com;
-        ui::ComPtr<IShellLinkA> raw;
-        ui::ComPtr<IPersistFile> persist;
-        ui::CoTaskMemPtr<ITEMIDLIST> panel;
-        ASSERT_HRESULT_SUCCEEDED(SHGetSpecialFolderLocation(nullptr, CSIDL_CONTROLS, panel.put()));
-        CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, raw.putVoid());
-        raw->QueryInterface(IID_IPersistFile, persist.putVoid());
-        ASSERT_HRESULT_SUCCEEDED(raw->SetIDList(panel.get()));
-        const std::wstring wideFile(file.begin(), file.end());  // the temporary folder's name is ASCII
-        ASSERT_HRESULT_SUCCEEDED(persist->Save(wideFile.c_str(), TRUE));
-    }
+    // A virtual target (the Control Panel) has no path: setting the path again would wipe the ID list.
+    ASSERT_TRUE(WriteShortcut(file, ShortcutFields{}));
     const std::string before = idList();
     ASSERT_FALSE(before.empty());
     TVxShellLink link(nullptr);
@@ -286,8 +204,8 @@ TEST(ShellLinkFile, SaveOverAnExistingShortcutKeepsItsIdList) {
     // A file that is no shortcut is written over from the attributes alone, the empty target too.
     const std::string bad = dir.WriteFile("bad.lnk", "no shortcut at all");
     link.SaveToFile(bad);
-    EXPECT_EQ(ReadRaw(bad), FieldsOf(link));
-    EXPECT_EQ(Listing(dir.Path()), (std::vector<std::string>{"bad.lnk", "panel.lnk"}));
+    EXPECT_EQ(ReadShortcut(bad), FieldsOf(link));
+    EXPECT_EQ(NamesIn(dir.Path()), (std::vector<std::string>{"bad.lnk", "panel.lnk"}));
 }
 
 TEST(ShellLinkSave, LongFieldsSurviveAnIconChangeWhole) {
@@ -301,15 +219,15 @@ TEST(ShellLinkSave, LongFieldsSurviveAnIconChangeWhole) {
     // target, working folder and icon file are named with them.
     const std::string folder = dir.Path() + "\\表ソ", file = folder + "\\表.lnk";
     ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
-    Fields held;
+    ShortcutFields held;
     held.description = repeat("長い説明表ソ", 250);                        // 1,500 characters
     held.target = folder + "\\ソフト表.exe";
     held.workingDir = "C:\\表\\ソ\\" + std::string(293, 'w');            // 300
     held.arguments = repeat("表ソ a ", 400);                              // 2,000
     held.iconFile = "C:\\表\\ソ.dll";
     held.iconIndex = 2;
-    ASSERT_TRUE(WriteRaw(file, held));
-    ASSERT_EQ(ReadRaw(file), held);  // the shell's object keeps them whole
+    ASSERT_TRUE(WriteShortcut(file, held));
+    ASSERT_EQ(ReadShortcut(file), held);  // the shell's object keeps them whole
     TVxShellLink link(nullptr);
     link.SetFileName(file);
     link.Load();
@@ -319,9 +237,9 @@ TEST(ShellLinkSave, LongFieldsSurviveAnIconChangeWhole) {
     link.Save();
     held.iconFile = link.FileIcon().FileName();
     held.iconIndex = 9;
-    EXPECT_EQ(ReadRaw(file), held);
-    EXPECT_EQ(Listing(folder), std::vector<std::string>{"表.lnk"});
-    EXPECT_EQ(Listing(dir.Path()), std::vector<std::string>{"表ソ"});
+    EXPECT_EQ(ReadShortcut(file), held);
+    EXPECT_EQ(NamesIn(folder), std::vector<std::string>{"表.lnk"});
+    EXPECT_EQ(NamesIn(dir.Path()), std::vector<std::string>{"表ソ"});
 }
 
 TEST(ShellLinkSave, AFailedSaveLeavesTheShortcutByteForByteAndNothingBehind) {
@@ -375,11 +293,11 @@ TEST(ShellLinkSave, AFailedSaveLeavesTheShortcutByteForByteAndNothingBehind) {
         link.FileIcon().SetIconIndex(4);
         const std::string before = ReadFileBytes(file);
         cases[i].second(link, file);
-        const std::vector<std::string> names = Listing(folder);
+        const std::vector<std::string> names = NamesIn(folder);
         EXPECT_EQ(ErrorOf([&] { link.Save(); }), "Write error.") << what;
         held.reset();
         EXPECT_EQ(ReadFileBytes(file), before) << what;
-        EXPECT_EQ(Listing(folder), names) << what;
+        EXPECT_EQ(NamesIn(folder), names) << what;
     }
 }
 
@@ -397,7 +315,7 @@ TEST(ShellLinkSave, WithoutAReplacingRenameTheShortcutStepsAsideForTheNewFile) {
     link.FileIcon().SetFileName(kShell32);
     link.FileIcon().SetIconIndex(4);
     link.SaveToFile(file);
-    EXPECT_EQ(ReadRaw(file), FieldsOf(link));
+    EXPECT_EQ(ReadShortcut(file), FieldsOf(link));
     g_failingRename = 5;  // the next save's second: the old shortcut comes back
     link.FileIcon().SetIconIndex(5);
     EXPECT_EQ(ErrorOf([&] { link.SaveToFile(file); }), "Write error.");
@@ -406,7 +324,7 @@ TEST(ShellLinkSave, WithoutAReplacingRenameTheShortcutStepsAsideForTheNewFile) {
         file + " > " + aside,   newFile + " > " + file, aside + " > " + file,
     };
     EXPECT_EQ(g_renames, renames);
-    EXPECT_EQ(ReadRaw(file).iconIndex, 4);
-    EXPECT_EQ(Listing(dir.Path()), std::vector<std::string>{"s.lnk"});
+    EXPECT_EQ(ReadShortcut(file).iconIndex, 4);
+    EXPECT_EQ(NamesIn(dir.Path()), std::vector<std::string>{"s.lnk"});
 }
 

@@ -3,6 +3,7 @@
 
 #include "icons/IconLocation.h"
 #include "support/IconLibraries.h"
+#include "support/Interaction.h"
 #include "support/MainWindow.h"
 
 using namespace testing_support;
@@ -24,33 +25,20 @@ auto Registry() {
     return std::make_tuple(RegDump(HKEY_CLASSES_ROOT), RegDump(HKEY_CURRENT_USER), RegDump(HKEY_LOCAL_MACHINE));
 }
 
-struct { std::string choice, firstType; bool chose = false; } g_dialog;
-
-// Fills in the open dialog once it is up, as a user would, and presses OK (or Cancel with no choice).
-void CALLBACK ChooseInOpenDialog(HWND, UINT, UINT_PTR id, DWORD) {
-    HWND dlg = FindWindowA("#32770", "ｱｲｺﾝﾌｧｲﾙの指定");
-    if (!dlg) return;
-    KillTimer(nullptr, id);
-    char type[256] = {};
-    SendDlgItemMessageA(dlg, 0x470, CB_GETLBTEXT, 0, reinterpret_cast<LPARAM>(type));  // the file type box
-    g_dialog.chose = true, g_dialog.firstType = type;
-    HWND edit = GetDlgItem(dlg, 0x47C) ? GetDlgItem(dlg, 0x47C) : GetDlgItem(dlg, 0x480);
-    SetWindowTextA(edit, g_dialog.choice.c_str());
-    const int button = g_dialog.choice.empty() ? IDCANCEL : IDOK;
-    PostMessageA(dlg, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dlg, button)));
-}
-
-void OpenDialogChoosing(MainWindow& w, const std::string& choice) {
-    g_dialog.choice = choice, g_dialog.chose = false;
-    UINT_PTR timer = SetTimer(nullptr, 0, 100, ChooseInOpenDialog);
+// Presses the load button and answers its open dialog: `choice` typed in and OK, or Cancel
+// without one. Returns how many such dialogs came up.
+int OpenDialogChoosing(MainWindow& w, const std::string& choice) {
+    DialogAnswer answer(choice.empty() ? IDCANCEL : IDOK, [&](HWND d) { TypeFileName(d, choice); }, "ｱｲｺﾝﾌｧｲﾙの指定");
     w->IEButton8Click(w->IEButton8);
-    KillTimer(nullptr, timer);
+    return answer.Asked();
 }
 
 }  // namespace
 
 TEST(SlotSelection, EveryImageSelectsItsSlotAndADoubleClickAssignsTheIcon) {
     MainWindow w;
+    TempDir dir;
+    const std::string other = WritePeIconLibrary(dir, "other.dll", 3);
     struct { ui::TImage* image; int slot; ui::TBevel* frame; } cases[] = {
         {w->Image6, 2, w->Bevel6},   {w->Image15, 4, w->Bevel17}, {w->Image17, 5, w->Bevel15},
         {w->Image18, 6, w->Bevel18}, {w->Image19, 7, w->Bevel19}, {w->Image20, 8, w->Bevel20},
@@ -64,6 +52,12 @@ TEST(SlotSelection, EveryImageSelectsItsSlotAndADoubleClickAssignsTheIcon) {
         const icons::TIconSlot& slot = w->Desktop->Slots[c.slot];
         ExpectGrid(w, slot.CurrentFile, w->IconListBox1->NumberOfIcons() > 0 ? slot.CurrentIndex : -1);
         EXPECT_EQ(w->IconListBox1->UpdateCount(), 0) << "the bulk update is ended";
+        // Another file in the grid, then the same image once more: its file comes back, its frame stays.
+        w->DropDst3FileDrop(w->DropDst3, {other}, 0, 0);
+        ASSERT_EQ(w->IconListBox1->FileName(), other);
+        ClickImage(w, c.image);
+        ExpectGrid(w, slot.CurrentFile, w->IconListBox1->NumberOfIcons() > 0 ? slot.CurrentIndex : -1);
+        EXPECT_TRUE(c.frame->Visible()) << c.slot;
     }
     // An Inbox without a location ignores the click: My Computer stays selected.
     w->Desktop->Slots[8].CurrentFile.clear();
@@ -73,7 +67,6 @@ TEST(SlotSelection, EveryImageSelectsItsSlotAndADoubleClickAssignsTheIcon) {
               std::make_tuple(1, true, false, caption));
 
     // A double click without a file or a selection does nothing.
-    TempDir dir;
     const auto before = Registry();
     for (const std::string& file : {std::string(), WriteFileWithoutIcons(dir, "none.dll")}) {
         w->IconListBox1->SetFileName(file);
@@ -93,44 +86,7 @@ TEST(SlotSelection, EveryImageSelectsItsSlotAndADoubleClickAssignsTheIcon) {
     EXPECT_EQ(data, shell32 + ",5");
 }
 
-TEST(SlotSelection, ClickingTheSelectedImageAgainReloadsItsFileWhileItsFrameShows) {
-    MainWindow w;
-    TempDir dir;
-    const std::string other = WritePeIconLibrary(dir, "other.dll", 3);
-    for (const auto& row : TForm1::kSlotRows) {
-        if (row.Number == 3 || row.Number == 11) continue;  // the shortcut needs a drop; My Documents is Windows 98's
-        ui::TImage* image = w.Form().*row.Image;
-        ClickImage(w, image);
-        ASSERT_EQ(w->Desktop->SelectedSlot, row.Number);
-        ASSERT_TRUE((w.Form().*row.Frame)->Visible());
-        // Another file in the grid, then the same image once more, at its centre.
-        w->DropDst3FileDrop(w->DropDst3, {other}, 0, 0);
-        ASSERT_EQ(w->IconListBox1->FileName(), other);
-        ClickImage(w, image);
-        const icons::TIconSlot& slot = w->Desktop->Slots[row.Number];
-        ExpectGrid(w, slot.CurrentFile, w->IconListBox1->NumberOfIcons() > 0 ? slot.CurrentIndex : -1);
-        int shown = 0;
-        for (int n = 1; n <= 11; ++n) shown += w->Desktop->SlotBevel(n)->Visible() ? 1 : 0;
-        EXPECT_EQ(shown, 1) << row.Number;
-        EXPECT_TRUE((w.Form().*row.Frame)->Visible()) << row.Number;
-    }
-}
-
-TEST(SlotSelection, HundredsOfSelectionsAndReloadsKeepTheIconCountBounded) {
-    MainWindow w;
-    TempDir dir;
-    std::string libs[2] = {WritePeIconLibrary(dir, "one.dll", 60), WritePeIconLibrary(dir, "two.dll", 60)};
-    for (int i = 0; i < 60; ++i) {
-        if (i % 20 == 0) w->Image6Click(nullptr);
-        w->DropDst3FileDrop(w->DropDst3, {libs[i % 2]}, 0, 0);
-        RedrawWindow(w->IconListBox1->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
-        // Only the visible cells hold icons: the old file's are gone with its items.
-        ASSERT_LE(w->IconListBox1->LiveIconCount(), 49) << i;
-    }
-    EXPECT_GT(w->IconListBox1->LiveIconCount(), 0) << "the cells were drawn";
-}
-
-TEST(IconFileDrop, ExtensionsSeveralFilesOtherPagesRecreatedPanelAndTheLoadDialog) {
+TEST(IconFileDrop, ExtensionsSeveralFilesOtherPagesThePreviousFileAndTheLoadDialog) {
     MainWindow w;
     TempDir dir;
     struct { std::string path; bool loaded; } cases[] = {
@@ -165,28 +121,18 @@ TEST(IconFileDrop, ExtensionsSeveralFilesOtherPagesRecreatedPanelAndTheLoadDialo
     w->IEButton13Click(w->IEButton13);
     ExpectGrid(w, first, 0);
     EXPECT_EQ(std::make_pair(w->Panel4->Caption(), w->Choosing->LastFolder), std::make_pair(first, dir.Path() + "\\表\\"));
-    // Drops still arrive after the panel's window is made anew.
-    std::string ne = WriteNeIconLibrary(dir, "ne.icl", 5);
-    HWND old = w->Panel4->Handle();
-    w->Panel4->RecreateWnd();
-    PumpMessages();
-    ASSERT_NE(w->Panel4->Handle(), old);
-    MainWindow::DropFiles(w->Panel4->Handle(), {ne});
-    EXPECT_EQ(std::make_pair(w->IconListBox1->FileName(), w->IconListBox1->NumberOfIcons()), std::make_pair(ne, 5));
     // The load button's open dialog loads the chosen file; cancelling it changes nothing.
     const std::string lib = WritePeIconLibrary(dir, "ソフト\\icons.icl", 9);
     w->Choosing->LastFolder = dir.Path() + "\\ソフト\\";
-    OpenDialogChoosing(w, lib);
-    ASSERT_TRUE(g_dialog.chose) << "the dialog titled \"ｱｲｺﾝﾌｧｲﾙの指定\" came up";
-    EXPECT_EQ(g_dialog.firstType, "dll,ico,exe,ｱｲｺﾝﾗｲﾌﾞﾗﾘﾌｧｲﾙ");
+    EXPECT_EQ(OpenDialogChoosing(w, lib), 1);
     EXPECT_STRCASEEQ(w->IconListBox1->FileName().c_str(), lib.c_str());
     EXPECT_EQ(std::make_pair(w->IconListBox1->NumberOfIcons(), w->IconListBox1->ItemIndex()), std::make_pair(9, 0));
     EXPECT_EQ(std::make_pair(w->Panel4->Caption(), w->Choosing->PreviousFile),
               std::make_pair("Vemlora " + w->IconListBox1->FileName() + " /0", w->IconListBox1->FileName()));
     EXPECT_TRUE(w.Boxes().Boxes().empty());
     std::string panel = w->Panel4->Caption();
-    OpenDialogChoosing(w, "");
-    EXPECT_TRUE(g_dialog.chose && w->Panel4->Caption() == panel) << "cancelled";
+    EXPECT_EQ(OpenDialogChoosing(w, ""), 1);
+    EXPECT_EQ(w->Panel4->Caption(), panel) << "cancelled";
 }
 
 // "標準" resets only the selected slot, "全て" every slot; neither writes the registry before "実行".

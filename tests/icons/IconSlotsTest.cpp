@@ -10,15 +10,6 @@ using icons::TIconSlotTable;
 
 namespace {
 
-// The keys each slot is read from; `perUser` slots read "Software\Classes\..." of HKCU with "YES".
-struct SlotKey { int number; const char* clsid; bool perUser; const char* value; };
-const SlotKey kReadKeys[] = {
-    {1, "{20D04FE0-3AEA-1069-A2D8-08002B30309D}", true, ""},  {2, "{208D2C60-3AEA-1069-A2D7-08002B30309D}", true, ""},
-    {4, "{21EC2020-3AEA-1069-A2DD-08002B30309D}", false, ""}, {5, "{2227A280-3AEA-1069-A2DE-08002B30309D}", false, ""},
-    {6, "{992CFFA0-F557-101A-88EC-00DD010CCC48}", false, ""}, {7, "{85BBD920-42A0-1069-A2E4-08002B30309D}", false, ""},
-    {8, "{00020D76-0000-0000-C000-000000000046}", false, ""}, {9, "{645FF040-5081-101B-9F08-00AA002F954E}", true, "empty"},
-    {10, "{645FF040-5081-101B-9F08-00AA002F954E}", true, "full"}, {11, "{450D8FBA-AD25-11D0-98A8-0800361B1103}", false, ""},
-};
 std::string Key(const std::string& clsid) { return "CLSID\\" + clsid + "\\DefaultIcon"; }
 
 // Defaults of a registry without any DefaultIcon value (no mail program installed).
@@ -43,18 +34,17 @@ TEST(IconSlots, ReadsHkcrWithNoAndPerUserKeysWithYesAndDefaultsWhenMissing) {
         {"NO", false, false}, {"YES", false, false}, {"NO", true, true}, {"YES", true, true}, {"YES", true, false}};
     for (const auto& c : cases) {
         RegistrySandbox sandbox;
-        for (const SlotKey& k : kReadKeys) {  // per-user values for slots 1 and 9 only
-            const std::string n = std::to_string(k.number), hkcr = dir.WriteFile("hkcr" + n + "表.dll", "MZ");
-            if (c.stored) RegSet(HKEY_CLASSES_ROOT, Key(k.clsid), k.value, hkcr + "," + (k.number == 2 ? "1O" : n));
-            if (c.userValues && (k.number == 1 || k.number == 9))
-                RegSet(HKEY_CURRENT_USER, "Software\\Classes\\" + Key(k.clsid), k.value,
-                       dir.WriteFile("hkcu" + n, "MZ") + ",-" + n);
-        }
         TIconSlotTable t, notWin98;
+        for (const icons::TIconSlot& k : t) {  // per-user values for slots 1 and 9 only
+            const std::string n = std::to_string(k.Number), hkcr = dir.WriteFile("hkcr" + n + "表.dll", "MZ");
+            if (c.stored) RegSet(HKEY_CLASSES_ROOT, k.ClassesKey, k.ValueName, hkcr + "," + (k.Number == 2 ? "1O" : n));
+            if (c.userValues && (k.Number == 1 || k.Number == 9))
+                RegSet(HKEY_CURRENT_USER, k.UserClassesKey, k.ValueName, dir.WriteFile("hkcu" + n, "MZ") + ",-" + n);
+        }
         icons::LoadAllSlots(t, std::string(c.os) == "YES", true);
-        for (const SlotKey& k : kReadKeys) {
-            const int n = k.number;
-            const bool user = std::string(c.os) == "YES" && k.perUser;
+        for (const icons::TIconSlot& k : t) {
+            const int n = k.Number;
+            const bool user = std::string(c.os) == "YES" && !k.UserClassesKey.empty();
             if (user && c.userValues && (n == 1 || n == 9))
                 ExpectSlot(t, n, dir / ("hkcu" + std::to_string(n)), defaults[n].Index);  // negative index: default index
             else if (user || n == 2 || !c.stored)

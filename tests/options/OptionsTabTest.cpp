@@ -1,39 +1,93 @@
-// The options tab's actions where the window adds nothing: command lines and the cases a
-// user cannot set up by pressing the buttons.
+// The options tab on folders and a registry of the test's own, and the exit button on the main window.
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "options/OptionsTab.h"
-#include "support/Sandbox.h"
+#include "support/MainWindow.h"
 
 using namespace testing_support;
 
-TEST(Options, AppletCommandLines) {
-    for (const char* file : {"desk.cpl", "sysdm.cpl", "main.cpl", "tweakui.cpl"})
-        EXPECT_EQ(options::AppletCommandLine(file), std::string("rundll32.exe shell32.dll,Control_RunDLL ") + file);
-    EXPECT_STREQ(options::kApplets[2].Button, "mouse");
+namespace {
+
+const std::string kExplorer = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer";
+
+// The tab with four buttons, over a private system folder and a private Windows folder.
+struct Tab {
+    TempDir system, windows;
+    TIEButton buttons[4] = {TIEButton(nullptr), TIEButton(nullptr), TIEButton(nullptr), TIEButton(nullptr)};
+    options::TOptionsTab tab{{&buttons[0], &buttons[1], &buttons[2], &buttons[3]}, system.Path(), windows.Path()};
+    std::vector<bool> Shown() {
+        tab.UpdateAppletVisibility();
+        return {buttons[0].Visible(), buttons[1].Visible(), buttons[2].Visible(), buttons[3].Visible()};
+    }
+};
+
+}  // namespace
+
+TEST(OptionsTab, AppletButtonsShowOnlyForInstalledApplets) {
+    Tab t;
+    EXPECT_EQ(t.Shown(), std::vector<bool>(4, false));
+    t.system.WriteFile("desk.cpl", "MZ");
+    EXPECT_EQ(t.Shown(), (std::vector<bool>{true, false, false, false}));
+    t.system.WriteFile("main.cpl", "MZ");
+    t.system.MakeDir("sysdm.cpl");  // a folder is no applet
+    EXPECT_EQ(t.Shown(), (std::vector<bool>{true, false, true, false}));
+    t.system.WriteFile("tweakui.cpl", "MZ");
+    EXPECT_EQ(t.Shown(), (std::vector<bool>{true, false, true, true}));
 }
 
-TEST(Options, CacheThatIsAFolderOrCannotBeDeleted) {
-    const std::string path = options::IconCachePath();
-    ASSERT_EQ(path, WindowsDir() + "\\ShellIconCache");
-    // A folder of that name is no cache file: reported as already deleted, left alone.
-    ASSERT_TRUE(CreateDirectoryA(path.c_str(), nullptr));
-    EXPECT_EQ(options::DeleteIconCache(), "アイコンキャッシュは削除済みです");
-    EXPECT_TRUE(RemoveDirectoryA(path.c_str()));
+// Each button pressed twice: done, then already done. A cache that is a folder or cannot be
+// deleted, and a registry without the Explorer key (nothing shown), are the user's too.
+TEST(OptionsTab, IconCacheAndShellIconsButtons) {
+    Tab t;
+    RegistrySandbox registry;
+    MessageBoxCapture boxes;
+    const auto press = [&](void (options::TOptionsTab::*button)()) {
+        boxes.Clear();
+        (t.tab.*button)();
+        return boxes.Boxes().empty() ? std::string("(nothing)") : boxes.Boxes().back().text;
+    };
+    const auto cache = &options::TOptionsTab::DeleteIconCacheAndReport;
+    const auto key = &options::TOptionsTab::DeleteShellIconsKeyAndReport;
+    EXPECT_EQ(press(key), "(nothing)");
+    RegSet(HKEY_LOCAL_MACHINE, kExplorer + "\\Shell Icons", "3", "C:\\x.ico,0");
+    RegSet(HKEY_LOCAL_MACHINE, kExplorer + "\\Shell Icons\\a\\b", "v", "1");
+    RegSet(HKEY_LOCAL_MACHINE, kExplorer + "\\Shell Iconsx", "keep", "1");
+    t.windows.WriteFile("ShellIconCache", "cache");
+    EXPECT_EQ(press(cache), "アイコンキャッシュ消去完了！");
+    EXPECT_EQ(press(key), "ﾚｼﾞｽﾄﾘのｸﾘｱ完了！");
+    EXPECT_EQ(press(cache), "アイコンキャッシュは削除済みです");
+    EXPECT_EQ(press(key), "ﾚｼﾞｽﾄﾘはｸﾘｱ済です");
+    EXPECT_FALSE(FileExistsA(t.windows / "ShellIconCache"));
+    EXPECT_FALSE(RegKeyPresent(HKEY_LOCAL_MACHINE, kExplorer + "\\Shell Icons"));
+    EXPECT_TRUE(RegValuePresent(HKEY_LOCAL_MACHINE, kExplorer + "\\Shell Iconsx", "keep"));
+
+    t.windows.MakeDir("ShellIconCache");
+    EXPECT_EQ(press(cache), "アイコンキャッシュは削除済みです");
+    RemoveTree(t.windows / "ShellIconCache");
     // A file held open without delete sharing cannot go.
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS, 0,
-                           nullptr);
-    ASSERT_NE(h, INVALID_HANDLE_VALUE);
-    EXPECT_EQ(options::DeleteIconCache(), "アイコンキャッシュ消去失敗～(T-T)");
-    CloseHandle(h);
-    EXPECT_TRUE(DeleteFileA(path.c_str()));
+    ui::KernelHandle held(CreateFileA(t.windows.WriteFile("ShellIconCache", "x").c_str(), GENERIC_READ,
+                                      FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+    EXPECT_EQ(press(cache), "アイコンキャッシュ消去失敗～(T-T)");
 }
 
-TEST(Options, NoExplorerKeyIsSilent) {
-    RegistrySandbox sandbox;
-    EXPECT_EQ(options::DeleteShellIconsKey(), "");
+TEST(OptionsTab, ExitClosesTheProgramWithoutAsking) {
+    MainWindow w;
+    w->Desktop->Slots[1].CurrentIndex = 99;  // an unapplied change
+    auto before = RegDump(HKEY_CLASSES_ROOT);
+    ui::Application().SetMainForm(&w.Form());
+    w->IEButton6Click(w->IEButton6);
+    EXPECT_TRUE(ui::Application().Terminated());
+    EXPECT_FALSE(IsWindowVisible(w->Handle()));
+    EXPECT_TRUE(w.Boxes().Boxes().empty());
+    EXPECT_EQ(RegDump(HKEY_CLASSES_ROOT), before);
+    MSG msg;  // leave the application as the other tests expect it
+    while (PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+    ui::Application().SetMainForm(nullptr);
+    ui::Application().Initialize();
 }

@@ -40,6 +40,8 @@ RegistrySandbox::RegistrySandbox() {
     std::snprintf(name, sizeof(name), "Software\\VemloraTestSandbox\\%lu-%d", GetCurrentProcessId(),
                   g_counter++);
     scratchPath_ = name;
+    // A run that crashed left its sandbox behind; a later process of the same number starts clean.
+    SHDeleteKeyA(HKEY_CURRENT_USER, scratchPath_.c_str());
     scratch_ = CreateReal(HKEY_CURRENT_USER, scratchPath_);
     const char* parts[3] = {"HKCR", "HKCU", "HKLM"};
     HKEY roots[3] = {HKEY_CLASSES_ROOT, HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE};
@@ -221,6 +223,12 @@ bool RemoveTree(const std::string& path) {
     return RemoveDirectoryA(path.c_str()) != 0;
 }
 
+std::wstring WideText(const std::string& ansi) {
+    std::wstring wide(ansi.size() + 1, L'\0');
+    wide.resize(MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, &wide[0], static_cast<int>(wide.size())) - 1);
+    return wide;
+}
+
 bool FileExistsA(const std::string& path) {
     DWORD a = GetFileAttributesA(path.c_str());
     return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
@@ -235,6 +243,20 @@ std::string ReadFileBytes(const std::string& path) {
     while (ReadFile(h, buf, sizeof(buf), &got, nullptr) && got > 0) out.append(buf, got);
     CloseHandle(h);
     return out;
+}
+
+std::vector<std::string> NamesIn(const std::string& folder, const std::string& pattern) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE find = FindFirstFileA((folder + "\\" + pattern).c_str(), &found);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do {
+        const std::string name = found.cFileName;
+        if (name != "." && name != "..") names.push_back(name);
+    } while (FindNextFileA(find, &found));
+    FindClose(find);
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 MessageBoxCapture::MessageBoxCapture() {
@@ -266,7 +288,7 @@ LRESULT CALLBACK MessageBoxCapture::Hook(int code, WPARAM wp, LPARAM lp) {
             box.text = text;
             box.style = GetWindowLongA(wnd, GWL_STYLE);
             self->boxes_.push_back(box);
-            PostMessageA(wnd, WM_COMMAND, IDOK, 0);
+            PostMessageA(wnd, WM_COMMAND, self->answer_, 0);
         }
     }
     return CallNextHookEx(self ? self->hook_ : nullptr, code, wp, lp);

@@ -66,11 +66,21 @@ private:
 };
 
 bool RemoveTree(const std::string& path);
+// A path or name in the ANSI code page as the wide text the COM calls take.
+std::wstring WideText(const std::string& ansi);
+// The same; a template, so that a function of this name a test defines for itself is taken before it.
+template <class Text>
+std::wstring Wide(const Text& ansi) {
+    return WideText(ansi);
+}
+// The names in a folder that match a pattern ("*": all), without "." and "..", sorted.
+std::vector<std::string> NamesIn(const std::string& folder, const std::string& pattern = "*");
 bool FileExistsA(const std::string& path);
 std::string ReadFileBytes(const std::string& path);
 
 // Records every message box shown on this thread and closes it at once with its
-// default button, so that no box blocks a test. Active while the object lives.
+// default button (or the one set with SetAnswer), so that no box blocks a test. Active while
+// the object lives.
 class MessageBoxCapture {
 public:
     struct Box {
@@ -84,12 +94,15 @@ public:
     MessageBoxCapture& operator=(const MessageBoxCapture&) = delete;
     const std::vector<Box>& Boxes() const { return boxes_; }
     void Clear() { boxes_.clear(); }
+    // The button that answers the next boxes (IDYES for the shell's questions).
+    void SetAnswer(int button) { answer_ = button; }
 
 private:
     static LRESULT CALLBACK Hook(int code, WPARAM wp, LPARAM lp);
     HHOOK hook_ = nullptr;
     MessageBoxCapture* previous_ = nullptr;
     std::vector<Box> boxes_;
+    int answer_ = IDOK;
 };
 
 // A file drop as the shell hands it over: DROPFILES followed by the ANSI paths,

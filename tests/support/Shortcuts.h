@@ -1,0 +1,27 @@
+#pragma once
+// Shortcut files written and read through the shell's own shortcut object, apart from the
+// program's: what a test compares the program's files with.
+#include <windows.h>
+
+#include <ostream>
+#include <string>
+
+namespace testing_support {
+
+struct ShortcutFields {
+    std::string description, target, workingDir, arguments, iconFile;  // no target: the Control Panel
+    int iconIndex = 0;
+    WORD hotKey = 0;
+    bool operator==(const ShortcutFields& o) const;
+    bool operator!=(const ShortcutFields& o) const { return !(*this == o); }
+};
+void PrintTo(const ShortcutFields& f, std::ostream* os);
+
+// Saves `f` at `path`; no icon location when `f.iconFile` is empty. False when the shell's
+// object could not save it.
+bool WriteShortcut(const std::string& path, const ShortcutFields& f);
+// What the file holds, read with buffers larger than any field; `loaded` tells whether the
+// shell's object could load it at all (the fields stay empty when not).
+ShortcutFields ReadShortcut(const std::string& path, bool* loaded = nullptr);
+
+}  // namespace testing_support
