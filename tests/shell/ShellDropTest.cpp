@@ -16,6 +16,7 @@
 #include "shell/ShellDropTarget.h"
 #include "shell/ShellModule.h"
 #include "shell/ShellTesting.h"
+#include "support/Interaction.h"
 #include "support/Sandbox.h"
 
 using namespace shell;
@@ -214,6 +215,7 @@ TEST(ShellDropTarget, AnItemArrayThatDoesNotAddUpIsReadOnlyInsideItsBlockAndAllo
         U32(1) + U32(12) + U32(0x7FFFFFF0) + desktop + item,  // an item far outside
         U32(1) + U32(12) + U32(14) + desktop + std::string("\xF0\x00", 2),  // one that runs past the end
     };
+    testing_support::ClipboardScope clipboard;
     for (const std::string& bytes : refused) {
         ASSERT_TRUE(OpenClipboard(nullptr));
         EmptyClipboard();
@@ -226,9 +228,6 @@ TEST(ShellDropTarget, AnItemArrayThatDoesNotAddUpIsReadOnlyInsideItsBlockAndAllo
         ASSERT_EQ(OleGetClipboard(data.put()), S_OK);
         EXPECT_EQ(DataObjectAllowedEffects(data.get()), kAll) << (&bytes - refused);
     }
-    OpenClipboard(nullptr);
-    EmptyClipboard();
-    CloseClipboard();
 }
 
 }  // namespace

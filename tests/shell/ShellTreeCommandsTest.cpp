@@ -15,11 +15,14 @@
 #include "shell/ShellDataObject.h"
 #include "shell/ShellTesting.h"
 #include "shell/ShellTreeTesting.h"
+#include "support/Interaction.h"
 #include "support/Sandbox.h"
 
 using namespace shell;
 using shell_testing::ListOf;
 using shell_testing::Tree;
+using testing_support::ClipboardScope;
+using testing_support::DialogAnswer;
 using testing_support::FileExistsA;
 using testing_support::PumpMessages;
 using testing_support::TempDir;
@@ -38,37 +41,6 @@ void PressKey(ui::TWinControl* control, WORD key, std::vector<BYTE> held = {}) {
     SendMessageA(control->Handle(), WM_KEYUP, key, 0xC0000000);
     SetKeyboardState(saved);
 }
-
-// Answers the shell's question boxes (#32770 windows of this thread) with one button.
-struct BoxAnswer {
-    explicit BoxAnswer(int button) {
-        answer = button;
-        asked = 0;
-        timer = SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR, DWORD) {
-            EnumThreadWindows(GetCurrentThreadId(), [](HWND wnd, LPARAM) -> BOOL {
-                char name[16] = "";
-                GetClassNameA(wnd, name, sizeof name);
-                if (strcmp(name, "#32770") == 0 && IsWindowVisible(wnd)) {
-                    ++asked;
-                    PostMessageA(wnd, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED), 0);
-                }
-                return TRUE;
-            }, 0);
-        });
-    }
-    ~BoxAnswer() { KillTimer(nullptr, timer); }
-    static inline int answer = IDYES, asked = 0;
-    UINT_PTR timer;
-};
-
-struct ClipboardScope {
-    ~ClipboardScope() {
-        if (OpenClipboard(nullptr)) {
-            EmptyClipboard();
-            CloseClipboard();
-        }
-    }
-};
 
 // A tree of class T over a folder with a folder, files and a nested folder.
 template <class T = TPTShellTree>
@@ -117,10 +89,10 @@ TEST(ShellTreeKeys, DelAndShiftDelDeleteThroughTheShellAfterItsQuestion) {
     for (const auto& c : cases) {
         Scene<> f;
         f.t.tree->SetSelected(f.Node(c.node));
-        BoxAnswer answer(c.answer);
+        DialogAnswer answer(c.answer);
         PressKey(f.t.tree, VK_DELETE, c.held);
         PumpMessages();
-        EXPECT_EQ(BoxAnswer::asked > 0, c.asked > 0) << c.name << ": the shell asks first";
+        EXPECT_EQ(answer.Asked() > 0, c.asked > 0) << c.name << ": the shell asks first";
         EXPECT_EQ(FileExistsA(f.dir / "victim.txt"), !c.gone) << c.name;
         if (c.gone && c.held.empty()) {
             // Into this run's wastebasket (a Unix path, seen through the root drive).
@@ -177,20 +149,16 @@ struct MenuTree : TPTShellTree {
         if (msg == WM_INITMENUPOPUP && ShownContextMenu() && !HIWORD(lp) && opened_++ == 0) {
             HMENU popup = reinterpret_cast<HMENU>(wp);
             std::vector<std::string> verbs;
-            int target = -1;
-            for (int i = 0, n = GetMenuItemCount(popup); i < n; ++i) {
-                if (GetMenuState(popup, i, MF_BYPOSITION) & (MF_SEPARATOR | MF_DISABLED | MF_GRAYED)) continue;
-                const UINT id = GetMenuItemID(popup, i);
+            UINT chosen = 0;
+            for (UINT id : testing_support::EnabledMenuItems(popup)) {
                 std::string verb;
                 if (id == kFirstMenuCommand + kRenameCommandOffset) verb = "rename";
-                else if (id >= kFirstMenuCommand && id != UINT(-1))
-                    verb = CommandVerb(ShownContextMenu(), id - kFirstMenuCommand);
+                else if (id >= kFirstMenuCommand) verb = CommandVerb(ShownContextMenu(), id - kFirstMenuCommand);
                 verbs.push_back(verb);
-                if (target < 0 && !choose.empty() && verb == choose) target = static_cast<int>(verbs.size());
+                if (!chosen && !choose.empty() && verb == choose) chosen = id;
             }
             menus.push_back(verbs);
-            for (int i = 0; i < target; ++i) PostMessageA(Handle(), WM_KEYDOWN, VK_DOWN, 0);
-            PostMessageA(Handle(), target > 0 ? WM_KEYDOWN : WM_CANCELMODE, VK_RETURN, 0);
+            testing_support::ChooseMenuItem(Handle(), popup, chosen);
         }
         return TPTShellTree::MenuMessage(msg, wp, lp, result);
     }
@@ -285,7 +253,7 @@ TEST(ShellTreeRename, ANewLabelRenamesTheItemOnceAndARefusedOneKeepsTheOld) {
         node->Expand(false);
         t.tree->SetSelected(node);
         testing_support::MessageBoxCapture boxes;
-        BoxAnswer answer(IDOK);
+        DialogAnswer answer(IDOK);
         ASSERT_TRUE(node->EditText());
         HWND edit = reinterpret_cast<HWND>(SendMessageA(t.tree->Handle(), TVM_GETEDITCONTROL, 0, 0));
         ASSERT_NE(edit, nullptr);

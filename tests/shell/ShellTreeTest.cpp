@@ -17,8 +17,8 @@
 #include "shell/ShellTesting.h"
 #include "shell/ShellTreeTesting.h"
 #include "support/Sandbox.h"
+#include "support/Shortcuts.h"
 #include "ui/ComError.h"
-#include "ui/SysUtils.h"
 
 using namespace shell;
 using shell_testing::ListOf;
@@ -32,12 +32,9 @@ using ui::TTreeNode;
 namespace {
 
 void MakeShortcut(const std::string& path, const std::string& target) {
-    ui::ComPtr<IShellLinkA> link;
-    ASSERT_EQ(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.putVoid()), S_OK);
-    link->SetPath(target.c_str());
-    ui::ComPtr<IPersistFile> file;
-    ASSERT_EQ(link.As(IID_IPersistFile, file), S_OK);
-    ASSERT_EQ(file->Save(ui::WideString(path).c_str(), TRUE), S_OK) << path;
+    testing_support::ShortcutFields link;
+    link.target = target;
+    ASSERT_TRUE(testing_support::WriteShortcut(path, link)) << path;
 }
 
 // A folder of every kind of item the tree tells apart.

@@ -12,57 +12,19 @@
 #include "icons/IconLocation.h"
 #include "support/IconLibraries.h"
 #include "support/MainWindow.h"
-#include "ui/SysUtils.h"
+#include "support/Shortcuts.h"
 
 using namespace testing_support;
 
 namespace {
 
-struct Link {
-    std::string target;  // empty: a virtual target (the Control Panel)
-    std::string iconFile;
-    int iconIndex = 0;
-    std::string description, arguments, workingDir;
-    WORD hotKey = 0;
-    bool operator==(const Link& o) const {
-        return target == o.target && iconFile == o.iconFile && iconIndex == o.iconIndex &&
-               description == o.description && arguments == o.arguments && workingDir == o.workingDir &&
-               hotKey == o.hotKey;
-    }
-};
-
-// A shortcut through the shell's own object: written when `write` is given, read back otherwise.
-Link ShortcutFile(const std::string& path, const Link* write = nullptr) {
-    ui::ComPtr<IShellLinkA> link;
-    CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.putVoid());
-    ui::ComPtr<IPersistFile> file;
-    link->QueryInterface(IID_IPersistFile, file.putVoid());
-    if (write) {
-        ui::CoTaskMemPtr<ITEMIDLIST> controls;
-        SHGetSpecialFolderLocation(nullptr, CSIDL_CONTROLS, controls.put());
-        if (write->target.empty()) link->SetIDList(controls.get());
-        else link->SetPath(write->target.c_str());
-        if (!write->iconFile.empty()) link->SetIconLocation(write->iconFile.c_str(), write->iconIndex);
-        link->SetDescription(write->description.c_str());
-        link->SetArguments(write->arguments.c_str());
-        link->SetWorkingDirectory(write->workingDir.c_str());
-        link->SetHotkey(write->hotKey);
-        EXPECT_EQ(file->Save(ui::WideString(path).c_str(), TRUE), S_OK);
-        return *write;
-    }
-    Link l;
-    if (file->Load(ui::WideString(path).c_str(), STGM_READ) != S_OK) return l;
-    char buf[MAX_PATH] = {};
-    link->GetPath(buf, MAX_PATH, nullptr, 0), l.target = buf;
-    link->GetIconLocation(buf, MAX_PATH, &l.iconIndex), l.iconFile = buf;
-    link->GetDescription(buf, MAX_PATH), l.description = buf;
-    link->GetArguments(buf, MAX_PATH), l.arguments = buf;
-    link->GetWorkingDirectory(buf, MAX_PATH), l.workingDir = buf;
-    link->GetHotkey(&l.hotKey);
-    return l;
+ShortcutFields Link(const std::string& target, const std::string& iconFile = "", int iconIndex = 0) {
+    ShortcutFields f;
+    f.target = target;
+    f.iconFile = iconFile;
+    f.iconIndex = iconIndex;
+    return f;
 }
-
-void Write(const std::string& path, const Link& link) { ShortcutFile(path, &link); }
 
 bool NoticeShown() { return Form2 && IsWindowVisible(Form2->Handle()); }
 
@@ -74,8 +36,8 @@ TEST(ShortcutDrop, ADesktopShortcutIsSelectedShownAndGetsThePickedIconKeepingThe
     MainWindow w;
     TempDir dir;
     const std::string lib = WritePeIconLibrary(dir, "lib.dll", 12), path = w.Desktop() + "\\メモ帳.lnk";
-    const Link before{Notepad(), Shell32Path(), 4, "説明です", "/a b", "C:\\windows", 0x0646};
-    Write(path, before);
+    const ShortcutFields before{"説明です", Notepad(), "C:\\windows", "/a b", Shell32Path(), 4, 0x0646};
+    WriteShortcut(path, before);
     MainWindow::DropFiles(w->Panel3->Handle(), {path});
     EXPECT_EQ(w->Desktop->SelectedSlot, 3);
     EXPECT_FALSE(w->Image1->Picture().Empty());
@@ -89,17 +51,17 @@ TEST(ShortcutDrop, ADesktopShortcutIsSelectedShownAndGetsThePickedIconKeepingThe
     w->IconListBox1->SetFileName(lib);
     w->IconListBox1->SetItemIndex(7);
     w->IconListBox1DblClick(w->IconListBox1);
-    Link expected = before;
+    ShortcutFields expected = before;
     expected.iconFile = lib;
     expected.iconIndex = 7;
-    EXPECT_EQ(ShortcutFile(path), expected);
+    EXPECT_EQ(ReadShortcut(path), expected);
 }
 
 TEST(ShortcutDrop, AShortcutWithoutIconShowsItsTargetsFirstIconAndIsLeftAlone) {
     MainWindow w;
     TempDir dir;
     const std::string program = WritePeIconLibrary(dir, "prog.dll", 3), path = w.Desktop() + "\\prog.lnk";
-    Write(path, {program, "", 0, "", "", "", 0});
+    WriteShortcut(path, Link(program));
     const std::string bytes = ReadFileBytes(path);
     MainWindow::DropFiles(w->Panel3->Handle(), {path});
     EXPECT_EQ(w->Desktop->SelectedSlot, 3);
@@ -116,9 +78,9 @@ TEST(ShortcutDrop, ShortcutsThatCannotBeChangedHereAreRefusedAndNothingTouched) 
     TempDir elsewhere;
     const std::string onDesktop = w.Desktop() + "\\同名.lnk";
     const std::string refused[] = {elsewhere / "同名.lnk", w.Desktop() + "\\コントロール.lnk", w.Desktop() + "\\gone.lnk"};
-    Write(onDesktop, {Notepad(), Shell32Path(), 9, "", "", "", 0});
-    Write(refused[0], {Notepad(), Shell32Path(), 2, "", "", "", 0});
-    Write(refused[1], {});
+    WriteShortcut(onDesktop, Link(Notepad(), Shell32Path(), 9));
+    WriteShortcut(refused[0], Link(Notepad(), Shell32Path(), 2));
+    WriteShortcut(refused[1], Link(""));  // the Control Panel
     MainWindow::DropFiles(w->Panel3->Handle(), {onDesktop});
     ASSERT_EQ(w->ShortcutArea->ShortcutIconIndex, 9);
     for (const std::string& path : refused) {
@@ -129,7 +91,7 @@ TEST(ShortcutDrop, ShortcutsThatCannotBeChangedHereAreRefusedAndNothingTouched) 
         w->IEButton5Click(w->IEButton5);
         EXPECT_EQ(FileExistsA(path) ? ReadFileBytes(path) : "", before) << path;
     }
-    EXPECT_EQ(ShortcutFile(onDesktop).iconIndex, 9);
+    EXPECT_EQ(ReadShortcut(onDesktop).iconIndex, 9);
 }
 
 TEST(ShortcutDrop, AFolderIsIgnoredAndAnyOtherFileIsAnIconSource) {

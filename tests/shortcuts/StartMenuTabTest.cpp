@@ -13,49 +13,32 @@
 #include "shell/IdList.h"
 #include "support/IconLibraries.h"
 #include "support/MainWindow.h"
-#include "ui/SysUtils.h"
+#include "support/Shortcuts.h"
 
 using namespace testing_support;
 
 namespace {
 
-// A shortcut through the shell's own object: written when `write` is given, read back otherwise.
-struct Link {
-    std::string target, iconFile;
-    int iconIndex = 0;
-    std::string description, arguments;
-};
-Link ShortcutFile(const std::string& path, const Link* write = nullptr) {
-    ui::ComPtr<IShellLinkA> link;
-    CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, link.putVoid());
-    ui::ComPtr<IPersistFile> file;
-    link->QueryInterface(IID_IPersistFile, file.putVoid());
-    if (write) {
-        link->SetPath(write->target.c_str());
-        if (!write->iconFile.empty()) link->SetIconLocation(write->iconFile.c_str(), write->iconIndex);
-        link->SetDescription(write->description.c_str());
-        link->SetArguments(write->arguments.c_str());
-        EXPECT_EQ(file->Save(ui::WideString(path).c_str(), TRUE), S_OK) << path;
-        return *write;
-    }
-    Link l;
-    if (file->Load(ui::WideString(path).c_str(), STGM_READ) != S_OK) return {"<unreadable>", "", -1, "", ""};
-    char buf[MAX_PATH] = {};
-    link->GetIconLocation(buf, MAX_PATH, &l.iconIndex), l.iconFile = buf;
-    link->GetDescription(buf, MAX_PATH), l.description = buf;
-    link->GetArguments(buf, MAX_PATH), l.arguments = buf;
-    return l;
-}
-
 const std::string Notepad() { return icons::GetSystemDir() + "\\notepad.exe"; }
+
+// A shortcut to the notepad with a description and arguments to keep, and an icon location when given.
+ShortcutFields Link(const std::string& iconFile = "", int iconIndex = 0) {
+    ShortcutFields f;
+    f.target = Notepad();
+    f.description = "説明はそのまま";
+    f.arguments = "/a \"ソ 表\"";
+    f.iconFile = iconFile;
+    f.iconIndex = iconIndex;
+    return f;
+}
 
 // The main window on the Start-menu tab, its tree rooted at a folder of the test's own.
 class StartMenuTab : public ::testing::Test {
 protected:
     void SetUp() override {
-        own.iconFile = lib = WritePeIconLibrary(libs, "表示.dll", 6);
-        ShortcutFile(dir / "メモ帳.lnk", &plain);
-        ShortcutFile(dir / "表示.lnk", &own);
+        lib = WritePeIconLibrary(libs, "表示.dll", 6);
+        WriteShortcut(dir / "メモ帳.lnk", Link());
+        WriteShortcut(dir / "表示.lnk", Link(lib, 3));
         dir.WriteFile("読んで.txt", "text");
         dir.MakeDir("ソフト");
         w.ShowPage(w->TabSheet5);
@@ -86,8 +69,6 @@ protected:
 
     TempDir dir, libs;
     std::string lib;
-    const Link plain{Notepad(), "", 0, "説明はそのまま", "/a \"ソ 表\""};
-    Link own{Notepad(), "", 3, "説明はそのまま", "/a \"ソ 表\""};
     MainWindow w;
 };
 
@@ -158,10 +139,7 @@ TEST_F(StartMenuTab, TheChangeButtonWritesThePickedIconAndKeepsTheRest) {
     form().IconListBox1->SetFileName(lib);
     form().IconListBox1->SetItemIndex(5);
     form().IconListBox1DblClick(form().IconListBox1);
-    Link written = ShortcutFile(link);
-    EXPECT_EQ(std::make_pair(written.iconFile, written.iconIndex), std::make_pair(lib, 5));
-    EXPECT_EQ(written.description, own.description);
-    EXPECT_EQ(written.arguments, own.arguments);
+    EXPECT_EQ(ReadShortcut(link), Link(lib, 5));
     // "Back to standard" shows the target's first icon without writing; the change button writes it.
     Root();
     Click("表示.lnk");
@@ -170,8 +148,7 @@ TEST_F(StartMenuTab, TheChangeButtonWritesThePickedIconAndKeepsTheRest) {
     EXPECT_EQ(Grid(), std::make_pair(Notepad(), 0));
     EXPECT_EQ(ReadFileBytes(link), before);
     form().IEButton10Click(form().IEButton10);
-    written = ShortcutFile(link);
-    EXPECT_EQ(std::make_pair(written.iconFile, written.iconIndex), std::make_pair(Notepad(), 0));
+    EXPECT_EQ(ReadShortcut(link), Link(Notepad(), 0));
 }
 
 // After a press that read no shortcut, the change button writes nothing: no file beside a
