@@ -176,7 +176,17 @@ TempDir::TempDir() {
     CreateDirectoryA(path_.c_str(), nullptr);
 }
 
-TempDir::~TempDir() { RemoveTree(path_); }
+TempDir::~TempDir() {
+    // An open dialog makes the folder it opened from the process's current folder, which cannot be
+    // removed while it is: step out of the sandbox first.
+    char current[MAX_PATH];
+    const DWORD n = GetCurrentDirectoryA(MAX_PATH, current);
+    if (n > 0 && n < MAX_PATH && _strnicmp(current, path_.c_str(), path_.size()) == 0) {
+        GetTempPathA(MAX_PATH, current);
+        SetCurrentDirectoryA(current);
+    }
+    RemoveTree(path_);
+}
 
 std::string TempDir::MakeDir(const std::string& name) const {
     std::string full = path_;
