@@ -65,6 +65,12 @@ void MainWindow::ClickAt(HWND target, int x, int y, bool doubleClick) {
     PumpMessages();
 }
 
+void SetStartMenuFolder(const std::string& folder) {
+    for (const char* key : {"Shell Folders", "User Shell Folders"})
+        RegSet(HKEY_CURRENT_USER, std::string("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\") + key,
+               "Start Menu", folder);
+}
+
 std::string DefaultIconKey(const std::string& clsid) { return "CLSID\\" + clsid + "\\DefaultIcon"; }
 
 std::string Personality() {

@@ -39,6 +39,8 @@ private:
     std::unique_ptr<TForm1> form_;
 };
 
+// Points the Start menu of the (private) registry at `folder`; called from a window's `seed`.
+void SetStartMenuFolder(const std::string& folder);
 // The DefaultIcon key of a class below HKEY_CLASSES_ROOT.
 std::string DefaultIconKey(const std::string& clsid);
 // The Windows personality of this run: "win95", "win98", "nt40" or "" (the default NT).

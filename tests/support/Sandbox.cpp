@@ -120,10 +120,6 @@ bool RegValuePresent(HKEY root, const std::string& key, const std::string& value
     return rc == ERROR_SUCCESS;
 }
 
-bool RegDeleteTreeOf(HKEY root, const std::string& key) {
-    return SHDeleteKeyA(root, key.c_str()) == ERROR_SUCCESS;
-}
-
 bool RegEntry::operator<(const RegEntry& o) const {
     if (key != o.key) return key < o.key;
     if (value != o.value) return value < o.value;
