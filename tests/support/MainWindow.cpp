@@ -48,20 +48,14 @@ void MainWindow::ShowPage(ui::TTabSheet* page) {
     SendMessageA(GetParent(pc->Handle()), WM_NOTIFY, hdr.idFrom, reinterpret_cast<LPARAM>(&hdr));
 }
 
-void MainWindow::DropFiles(HWND target, const std::vector<std::string>& files, POINT at) {
-    PostMessageA(target, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(files, at)), 0);
+void MainWindow::DropFiles(HWND target, const std::vector<std::string>& files) {
+    PostMessageA(target, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(files, {5, 5})), 0);
     PumpMessages();
 }
 
-void MainWindow::ClickAt(HWND target, int x, int y, bool doubleClick) {
-    LPARAM at = MAKELPARAM(x, y);
-    PostMessageA(target, WM_MOUSEMOVE, 0, at);
-    PostMessageA(target, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    PostMessageA(target, WM_LBUTTONUP, 0, at);
-    if (doubleClick) {
-        PostMessageA(target, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
-        PostMessageA(target, WM_LBUTTONUP, 0, at);
-    }
+void MainWindow::ClickAt(HWND target, int x, int y) {
+    for (UINT msg : {WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP})
+        PostMessageA(target, msg, msg == WM_LBUTTONDOWN ? MK_LBUTTON : 0, MAKELPARAM(x, y));
     PumpMessages();
 }
 

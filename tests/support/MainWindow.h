@@ -28,9 +28,9 @@ public:
     // Switches the tab page as the user does: the control's notification, then the handler.
     void ShowPage(ui::TTabSheet* page);
     // Posts a hand-built file drop to a window and lets it be handled.
-    static void DropFiles(HWND target, const std::vector<std::string>& files, POINT at = {5, 5});
+    static void DropFiles(HWND target, const std::vector<std::string>& files);
     // A left click at a client point of a window, through posted mouse messages.
-    static void ClickAt(HWND target, int x, int y, bool doubleClick = false);
+    static void ClickAt(HWND target, int x, int y);
 
 private:
     std::unique_ptr<RegistrySandbox> registry_;

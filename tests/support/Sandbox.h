@@ -84,8 +84,6 @@ class MessageBoxCapture {
 public:
     struct Box {
         std::string text;
-        std::string caption;
-        LONG style = 0;
     };
     MessageBoxCapture();
     ~MessageBoxCapture();
