@@ -144,3 +144,20 @@ TEST_F(IEButtonTest, ClickOnlyWhenReleasedInsideAndNeverWhileDisabledOrHidden) {
         for (int x = 0; x < kW; ++x)
             ASSERT_EQ(At(s, x, y), x < 2 || y < 2 || x >= kW - 2 || y >= kH - 2 ? kBack : kFace) << x << "," << y;
 }
+
+// A disabled caption is drawn engraved: its shape in shadow over a highlight.
+TEST_F(IEButtonTest, ADisabledCaptionIsEngraved) {
+    button->SetCaption("実行");
+    const auto pixels = [&](COLORREF c) {
+        TBitmap s = Painted();
+        int n = 0;
+        for (int y = 0; y < kH; ++y)
+            for (int x = 0; x < kW; ++x) n += At(s, x, y) == c;
+        return n;
+    };
+    ASSERT_GT(pixels(ColorToRGB(button->Font().Color())), 0);
+    button->SetEnabled(false);
+    EXPECT_EQ(pixels(ColorToRGB(button->Font().Color())), 0);
+    EXPECT_GT(pixels(ColorToRGB(clBtnShadow)), 0);
+    EXPECT_GT(pixels(ColorToRGB(clBtnHighlight)), 0);
+}

@@ -7,6 +7,7 @@ namespace testing_support {
 
 namespace {
 thread_local DialogAnswer* t_answer = nullptr;
+thread_local RedrawLog* t_redraws = nullptr;
 }  // namespace
 
 ClipboardScope::~ClipboardScope() {
@@ -71,6 +72,23 @@ void ChooseMenuItem(HWND owner, HMENU popup, UINT id) {
     }
     for (auto i = ids.begin(); i <= at; ++i) PostMessageA(owner, WM_KEYDOWN, VK_DOWN, 0);
     PostMessageA(owner, WM_KEYDOWN, VK_RETURN, 0);
+}
+
+RedrawLog::RedrawLog(HWND wnd) : wnd_(wnd), previous_(t_redraws) {
+    t_redraws = this;
+    hook_ = SetWindowsHookExA(WH_CALLWNDPROC, &RedrawLog::Hook, nullptr, GetCurrentThreadId());
+}
+
+RedrawLog::~RedrawLog() {
+    if (hook_) UnhookWindowsHookEx(hook_);
+    t_redraws = previous_;
+}
+
+LRESULT CALLBACK RedrawLog::Hook(int code, WPARAM wp, LPARAM lp) {
+    const auto* m = reinterpret_cast<const CWPSTRUCT*>(lp);
+    for (RedrawLog* log = t_redraws; code == HC_ACTION && log; log = log->previous_)
+        if (m->hwnd == log->wnd_ && m->message == WM_SETREDRAW) log->switches_.push_back(m->wParam);
+    return CallNextHookEx(nullptr, code, wp, lp);
 }
 
 }  // namespace testing_support

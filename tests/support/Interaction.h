@@ -71,4 +71,22 @@ std::vector<UINT> EnabledMenuItems(HMENU popup);
 // or closes the menu when it has no such enabled item (or `id` is 0).
 void ChooseMenuItem(HWND owner, HMENU popup, UINT id);
 
+// The WM_SETREDRAW switches a window is sent while the log lives.
+class RedrawLog {
+public:
+    explicit RedrawLog(HWND wnd);
+    ~RedrawLog();
+    RedrawLog(const RedrawLog&) = delete;
+    RedrawLog& operator=(const RedrawLog&) = delete;
+    const std::vector<WPARAM>& Switches() const { return switches_; }
+    void Clear() { switches_.clear(); }
+
+private:
+    static LRESULT CALLBACK Hook(int code, WPARAM wp, LPARAM lp);
+    HWND wnd_;
+    HHOOK hook_ = nullptr;
+    std::vector<WPARAM> switches_;
+    RedrawLog* previous_ = nullptr;
+};
+
 }  // namespace testing_support
