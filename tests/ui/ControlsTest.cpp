@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "ui/Forms.h"
+#include "ui/StdCtrls.h"
 
 using namespace ui;
 
@@ -27,4 +28,19 @@ TEST(Controls, AHiddenChildsWindowIsMadeWhenShownInItsPlaceAmongItsSiblings) {
     UpdateWindow(children[1]->Handle());
     WindowDC dc(children[1]->Handle());
     EXPECT_EQ(GetPixel(dc.get(), 20, 40), RGB(255, 0, 0));
+}
+
+// A label made while its form loads measures its text once, when the loading ends.
+TEST(Controls, ALabelMadeWhileItsFormLoadsIsMeasuredWhenItEnds) {
+    const char* text = "Tarvo特製アイコン設定プログラム";
+    TForm form(nullptr);
+    auto* measured = new TLabel(&form);  // made before loading: measures at once
+    measured->SetParent(&form);
+    measured->SetCaption(text);
+    form.BeginLoading();
+    auto* label = new TLabel(&form);
+    label->SetParent(&form);
+    label->SetCaption(text);
+    form.EndLoading();
+    EXPECT_EQ(label->Width(), measured->Width());
 }
