@@ -89,6 +89,8 @@ TEST(MainWindow, TabPagesSwitchTheRightHandSide) {
         EXPECT_TRUE(w->PageControl1->ActivePage() == s.page && IsWindowVisible(s.page->Handle())) << s.page->Name();
         EXPECT_EQ((std::vector<bool>{w->IconListBox1->Enabled(), w->IEButton5->Enabled(), w->IEButton8->Enabled(),
                          w->IEButton10->Enabled(), w->Panel4->Visible(), w->Panel2->Visible()}), s.state) << s.page->Name();
+        // A box ticked before its page was first shown shows its tick.
+        EXPECT_EQ(SendMessageA(w->icon->Handle(), BM_GETCHECK, 0, 0) == BST_CHECKED, w->icon->Checked());
     }
     // Back on the desktop page the same slot is selected again.
     EXPECT_EQ(w->Desktop->SelectedSlot, 1);

@@ -41,7 +41,9 @@ protected:
 
     void SetUp() override {
         form.SetBounds(0, 0, 300, 200);
-        button = AddButton(10);
+        button = new TIEButton(&form);
+        button->SetBounds(10, 10, kW, kH);
+        button->SetParent(&form);
         button->SetColor(static_cast<TColor>(kFace));
         button->SetColorHighLight(static_cast<TColor>(kLight));
         button->SetColorShadow(static_cast<TColor>(kDark));
@@ -55,17 +57,10 @@ protected:
             log.push_back("down " + std::to_string(x) + "," + std::to_string(y));
         };
     }
-    TIEButton* AddButton(int left) {
-        auto* b = new TIEButton(&form);
-        b->SetBounds(left, 10, kW, kH);
-        b->SetParent(&form);
-        return b;
-    }
     void Send(UINT msg, WPARAM wp, int x, int y) { SendMessageA(form.Handle(), msg, wp, MAKELPARAM(x, y)); }
     void Move(int x, int y) { Send(WM_MOUSEMOVE, 0, x, y); }
     void Press(int x, int y) { Move(x, y); Send(WM_LBUTTONDOWN, MK_LBUTTON, x, y); }
     void Release(int x, int y) { Send(WM_LBUTTONUP, 0, x, y); }
-    void ClickOn(TIEButton* b) { Press(b->Left() + 5, 15); Release(b->Left() + 5, 15); }
     // The button painted on a bitmap of an unused colour.
     TBitmap Painted() {
         TBitmap s = Dib(kW, kH, [](int, int) { return kBack; });
@@ -114,7 +109,8 @@ TEST_F(IEButtonTest, ClickOnlyWhenReleasedInsideAndNeverWhileDisabledOrHidden) {
     // The handler disables its own button while the mouse is over it: no hot or pressed look stays.
     const auto logDown = button->OnMouseDown;
     button->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int, int) { button->SetEnabled(false); };
-    ClickOn(button);
+    Press(15, 15);
+    Release(15, 15);
     button->OnMouseDown = logDown;
     Move(290, 190);
     button->SetEnabled(true);
@@ -149,22 +145,19 @@ TEST_F(IEButtonTest, ClickOnlyWhenReleasedInsideAndNeverWhileDisabledOrHidden) {
             ASSERT_EQ(At(s, x, y), x < 2 || y < 2 || x >= kW - 2 || y >= kH - 2 ? kBack : kFace) << x << "," << y;
 }
 
-TEST_F(IEButtonTest, PressingAGroupedButtonReleasesTheOther) {
-    TIEButton* other = AddButton(100);
-    button->SetGroupIndex(1);
-    other->SetGroupIndex(1);
-    const auto downs = [&] { return std::string{"01"[button->Down()], "01"[other->Down()]}; };
-    ClickOn(button);
-    EXPECT_EQ(downs(), "10");
-    ClickOn(other);
-    EXPECT_EQ(downs(), "01");
-    // Without AllowAllUp neither a second click nor code lets it up.
-    ClickOn(other);
-    other->SetDown(false);
-    EXPECT_EQ(downs(), "01");
-    // AllowAllUp, set on any member, travels to the whole group and releases nobody.
-    button->SetAllowAllUp(true);
-    EXPECT_EQ(downs(), "01");
-    ClickOn(other);
-    EXPECT_EQ(downs(), "00");
+// A disabled caption is drawn engraved: its shape in shadow over a highlight.
+TEST_F(IEButtonTest, ADisabledCaptionIsEngraved) {
+    button->SetCaption("実行");
+    const auto pixels = [&](COLORREF c) {
+        TBitmap s = Painted();
+        int n = 0;
+        for (int y = 0; y < kH; ++y)
+            for (int x = 0; x < kW; ++x) n += At(s, x, y) == c;
+        return n;
+    };
+    ASSERT_GT(pixels(ColorToRGB(button->Font().Color())), 0);
+    button->SetEnabled(false);
+    EXPECT_EQ(pixels(ColorToRGB(button->Font().Color())), 0);
+    EXPECT_GT(pixels(ColorToRGB(clBtnShadow)), 0);
+    EXPECT_GT(pixels(ColorToRGB(clBtnHighlight)), 0);
 }

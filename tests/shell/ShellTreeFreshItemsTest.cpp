@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "components/ShellLink.h"
 #include "shell/ShellTesting.h"
 #include "shell/ShellTreeTesting.h"
 #include "support/Sandbox.h"
+#include "support/Shortcuts.h"
 
 using namespace shell;
 using shell_testing::ListOf;
@@ -21,16 +21,6 @@ using shell_testing::Tree;
 using testing_support::NamesIn;
 using testing_support::TempDir;
 using ui::TTreeNode;
-
-namespace {
-
-void MakeShortcut(const std::string& path, const std::string& target) {
-    TVxShellLink link(nullptr);
-    link.SetTarget(target);
-    link.SaveToFile(path);
-}
-
-}  // namespace
 
 TEST(ShellTreeRefresh, FilesCopiedIntoAnExpandedFolderShowAsAFillShowsThem) {
     const struct {
@@ -47,7 +37,7 @@ TEST(ShellTreeRefresh, FilesCopiedIntoAnExpandedFolderShowAsAFillShowsThem) {
         from.WriteFile("z.txt", "x");
         from.WriteFile("h.txt", "x");
         SetFileAttributesA((from / "h.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
-        MakeShortcut(from / "a.lnk", from / "z.txt");
+        ASSERT_TRUE(testing_support::WriteShortcut(from / "a.lnk", {"", from / "z.txt"}));
         dir.WriteFile("sub\\m.txt", "x");
         const IdList base = ListOf(dir.Path());
         Tree t(base.get(), c.options);
@@ -71,7 +61,7 @@ TEST(ShellTreeRefresh, FilesCopiedIntoAnExpandedFolderShowAsAFillShowsThem) {
 TEST(ShellTreeRename, ARenameIsRefusedWholeOrLeavesTheLabelAsTheNameOnDisk) {
     TempDir dir;
     dir.WriteFile("t.txt", "x");
-    MakeShortcut(dir / "s.lnk", dir / "t.txt");
+    ASSERT_TRUE(testing_support::WriteShortcut(dir / "s.lnk", {"", dir / "t.txt"}));
     // The longest name the shortcut's path holds with its hidden ".lnk".
     const size_t room = MAX_PATH - 1 - (dir.Path().size() + 1) - 4;
     const struct {
@@ -102,9 +92,7 @@ TEST(ShellTreeRename, ARenameIsRefusedWholeOrLeavesTheLabelAsTheNameOnDisk) {
         ASSERT_EQ(onDisk.size(), 1u);
         const std::string label = c.label.empty() ? onDisk[0] : c.label;
         EXPECT_EQ(node->Text(), label);
-        if (!c.file.empty()) {
-            EXPECT_EQ(onDisk[0], c.file);
-        }
+        if (!c.file.empty()) EXPECT_EQ(onDisk[0], c.file);
         const bool renamed = c.typed[0] == 'n' && c.label == c.typed;
         EXPECT_EQ(NamesIn(dir.Path(), "n*").size(), renamed ? 1u : 0u) << "no cut name";
     }

@@ -48,21 +48,21 @@ void MainWindow::ShowPage(ui::TTabSheet* page) {
     SendMessageA(GetParent(pc->Handle()), WM_NOTIFY, hdr.idFrom, reinterpret_cast<LPARAM>(&hdr));
 }
 
-void MainWindow::DropFiles(HWND target, const std::vector<std::string>& files, POINT at) {
-    PostMessageA(target, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(files, at)), 0);
+void MainWindow::DropFiles(HWND target, const std::vector<std::string>& files) {
+    PostMessageA(target, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(files, {5, 5})), 0);
     PumpMessages();
 }
 
-void MainWindow::ClickAt(HWND target, int x, int y, bool doubleClick) {
-    LPARAM at = MAKELPARAM(x, y);
-    PostMessageA(target, WM_MOUSEMOVE, 0, at);
-    PostMessageA(target, WM_LBUTTONDOWN, MK_LBUTTON, at);
-    PostMessageA(target, WM_LBUTTONUP, 0, at);
-    if (doubleClick) {
-        PostMessageA(target, WM_LBUTTONDBLCLK, MK_LBUTTON, at);
-        PostMessageA(target, WM_LBUTTONUP, 0, at);
-    }
+void MainWindow::ClickAt(HWND target, int x, int y) {
+    for (UINT msg : {WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP})
+        PostMessageA(target, msg, msg == WM_LBUTTONDOWN ? MK_LBUTTON : 0, MAKELPARAM(x, y));
     PumpMessages();
+}
+
+void SetStartMenuFolder(const std::string& folder) {
+    for (const char* key : {"Shell Folders", "User Shell Folders"})
+        RegSet(HKEY_CURRENT_USER, std::string("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\") + key,
+               "Start Menu", folder);
 }
 
 std::string DefaultIconKey(const std::string& clsid) { return "CLSID\\" + clsid + "\\DefaultIcon"; }

@@ -28,9 +28,9 @@ public:
     // Switches the tab page as the user does: the control's notification, then the handler.
     void ShowPage(ui::TTabSheet* page);
     // Posts a hand-built file drop to a window and lets it be handled.
-    static void DropFiles(HWND target, const std::vector<std::string>& files, POINT at = {5, 5});
+    static void DropFiles(HWND target, const std::vector<std::string>& files);
     // A left click at a client point of a window, through posted mouse messages.
-    static void ClickAt(HWND target, int x, int y, bool doubleClick = false);
+    static void ClickAt(HWND target, int x, int y);
 
 private:
     std::unique_ptr<RegistrySandbox> registry_;
@@ -39,6 +39,8 @@ private:
     std::unique_ptr<TForm1> form_;
 };
 
+// Points the Start menu of the (private) registry at `folder`; called from a window's `seed`.
+void SetStartMenuFolder(const std::string& folder);
 // The DefaultIcon key of a class below HKEY_CLASSES_ROOT.
 std::string DefaultIconKey(const std::string& clsid);
 // The Windows personality of this run: "win95", "win98", "nt40" or "" (the default NT).

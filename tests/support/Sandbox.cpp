@@ -120,10 +120,6 @@ bool RegValuePresent(HKEY root, const std::string& key, const std::string& value
     return rc == ERROR_SUCCESS;
 }
 
-bool RegDeleteTreeOf(HKEY root, const std::string& key) {
-    return SHDeleteKeyA(root, key.c_str()) == ERROR_SUCCESS;
-}
-
 bool RegEntry::operator<(const RegEntry& o) const {
     if (key != o.key) return key < o.key;
     if (value != o.value) return value < o.value;
@@ -289,15 +285,9 @@ LRESULT CALLBACK MessageBoxCapture::Hook(int code, WPARAM wp, LPARAM lp) {
         // Dialogs with a file name box are file dialogs, not message boxes.
         bool fileDialog = GetDlgItem(wnd, 0x47C) || GetDlgItem(wnd, 0x480);
         if (std::string(cls) == "#32770" && !fileDialog) {
-            Box box;
-            char caption[512] = {};
-            GetWindowTextA(wnd, caption, sizeof(caption));
-            box.caption = caption;
             char text[4096] = {};
             GetDlgItemTextA(wnd, 0xFFFF, text, sizeof(text));
-            box.text = text;
-            box.style = GetWindowLongA(wnd, GWL_STYLE);
-            self->boxes_.push_back(box);
+            self->boxes_.push_back({text});
             PostMessageA(wnd, WM_COMMAND, self->answer_, 0);
         }
     }

@@ -32,7 +32,6 @@ bool RegSet(HKEY root, const std::string& key, const std::string& value, const s
 bool RegGet(HKEY root, const std::string& key, const std::string& value, std::string* data);
 bool RegKeyPresent(HKEY root, const std::string& key);
 bool RegValuePresent(HKEY root, const std::string& key, const std::string& value);
-bool RegDeleteTreeOf(HKEY root, const std::string& key);
 
 // One registry entry, for comparing whole trees.
 struct RegEntry {
@@ -85,8 +84,6 @@ class MessageBoxCapture {
 public:
     struct Box {
         std::string text;
-        std::string caption;
-        LONG style = 0;
     };
     MessageBoxCapture();
     ~MessageBoxCapture();

@@ -55,13 +55,11 @@ bool WriteShortcut(const std::string& path, const ShortcutFields& f) {
     return SUCCEEDED(s.file->Save(Wide(path).c_str(), TRUE));
 }
 
-ShortcutFields ReadShortcut(const std::string& path, bool* loaded) {
+ShortcutFields ReadShortcut(const std::string& path) {
     ui::ComScope com;
     ShellShortcut s;
     ShortcutFields f;
-    const bool ok = s.file && SUCCEEDED(s.file->Load(Wide(path).c_str(), STGM_READ));
-    if (loaded) *loaded = ok;
-    if (!ok) return f;
+    if (!s.file || FAILED(s.file->Load(Wide(path).c_str(), STGM_READ))) return f;
     std::vector<char> buffer(1 << 16);
     const auto ask = [&](const std::function<void(char*, int)>& get) {
         std::fill(buffer.begin(), buffer.end(), '\0');

@@ -20,8 +20,8 @@ void PrintTo(const ShortcutFields& f, std::ostream* os);
 // Saves `f` at `path`; no icon location when `f.iconFile` is empty. False when the shell's
 // object could not save it.
 bool WriteShortcut(const std::string& path, const ShortcutFields& f);
-// What the file holds, read with buffers larger than any field; `loaded` tells whether the
-// shell's object could load it at all (the fields stay empty when not).
-ShortcutFields ReadShortcut(const std::string& path, bool* loaded = nullptr);
+// What the file holds, read with buffers larger than any field; empty fields when the shell's
+// object cannot load it.
+ShortcutFields ReadShortcut(const std::string& path);
 
 }  // namespace testing_support

@@ -1,47 +1,15 @@
-// The owner whose empty value is no null (change watches), and the two guards where errors stop.
+// The two guards where errors stop, and the errors of result codes.
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <set>
 #include <stdexcept>
 
 #include "support/Sandbox.h"
 #include "ui/ComError.h"
 #include "ui/ExtCtrls.h"
 #include "ui/Guard.h"
-#include "ui/Handles.h"
 
 using namespace testing_support;
-
-namespace {
-bool HandleIsOpen(HANDLE h) { return WaitForSingleObject(h, 0) != WAIT_FAILED; }
-}  // namespace
-
-TEST(Owners, ARealChangeWatchIsClosedOnceAndAFailedOneIsNoHandle) {
-    TempDir dir;
-    ui::ChangeNotificationHandle failed(FindFirstChangeNotificationA((dir / "missing").c_str(), FALSE,
-                                                                     FILE_NOTIFY_CHANGE_FILE_NAME));
-    EXPECT_FALSE(failed) << "-1 is no handle";
-    HANDLE h = FindFirstChangeNotificationA(dir.Path().c_str(), FALSE, FILE_NOTIFY_CHANGE_FILE_NAME);
-    ASSERT_NE(h, INVALID_HANDLE_VALUE);
-    {
-        ui::ChangeNotificationHandle watch;
-        {
-            ui::ChangeNotificationHandle first(h);
-            watch = std::move(first);
-        }
-        EXPECT_TRUE(HandleIsOpen(h)) << "the moved-from owner closes nothing";
-    }
-    EXPECT_FALSE(HandleIsOpen(h));
-    // Closed watches give their values back instead of piling up.
-    std::set<HANDLE> distinct;
-    for (int i = 0; i < 50; ++i) {
-        ui::ChangeNotificationHandle watch(FindFirstChangeNotificationA(dir.Path().c_str(), FALSE, 1));
-        ASSERT_TRUE(watch);
-        distinct.insert(watch.get());
-    }
-    EXPECT_LE(distinct.size(), 2u);
-}
 
 TEST(Guards, ReportOrAnswerWhatWouldLeaveAWindowProcedureOrAComMethod) {
     MessageBoxCapture boxes;
