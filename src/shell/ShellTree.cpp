@@ -110,6 +110,20 @@ HICON OverlayIcon(int overlay) {
     return icons[overlay];
 }
 
+// Calls `each` with every item the enumerator gives, in its order; the answer of the last
+// request (S_FALSE at the end of the list, or no enumerator).
+HRESULT ForEachItem(IEnumIDList* items, IMalloc* allocator, const std::function<void(const IdList&)>& each) {
+    if (!items) return S_FALSE;
+    for (;;) {
+        LPITEMIDLIST raw = nullptr;
+        ULONG fetched = 0;
+        const HRESULT hr = items->Next(1, &raw, &fetched);
+        IdList item(allocator, raw);
+        if (hr != S_OK) return hr;
+        if (item) each(item);
+    }
+}
+
 }  // namespace
 
 // ---- TPTCustomTreeView
@@ -192,13 +206,35 @@ void TPTCustomTreeView::KeyDown(WORD& key, ui::TShiftState shift) {
 
 class TPTCustomShellTree::InternalChangeScope {
 public:
-    explicit InternalChangeScope(TPTCustomShellTree* tree) : tree_(tree) { ++tree_->internalChange_; }
-    ~InternalChangeScope() { --tree_->internalChange_; }
+    explicit InternalChangeScope(TPTCustomShellTree* tree) : tree_(tree) { ++tree_->hold_.internalChange; }
+    ~InternalChangeScope() { --tree_->hold_.internalChange; }
     InternalChangeScope(const InternalChangeScope&) = delete;
     InternalChangeScope& operator=(const InternalChangeScope&) = delete;
 
 private:
     TPTCustomShellTree* tree_;
+};
+
+// OnFillStart when made, OnFillComplete once: raised on the way out unless already raised.
+class TPTCustomShellTree::FillNotices {
+public:
+    explicit FillNotices(TPTCustomShellTree* tree) : tree_(tree) {
+        if (tree_->OnFillStart) tree_->OnFillStart(tree_);
+    }
+    ~FillNotices() {
+        // On the way out of an error: the notice may not raise a second one.
+        if (!done_) ui::Guarded([this] { Raise(); });
+    }
+    FillNotices(const FillNotices&) = delete;
+    FillNotices& operator=(const FillNotices&) = delete;
+    void Raise() {
+        done_ = true;
+        if (tree_->OnFillComplete) tree_->OnFillComplete(tree_);
+    }
+
+private:
+    TPTCustomShellTree* tree_;
+    bool done_ = false;
 };
 
 TPTCustomShellTree::TPTCustomShellTree(ui::TComponent* owner)
@@ -271,7 +307,7 @@ void TPTCustomShellTree::HandleCreated() {
 
 void TPTCustomShellTree::HandleDestroying() {
     updateTimer_->SetEnabled(false);
-    timerTag_ = 0;
+    timerWork_ = TTimerWork::None;
     {
         InternalChangeScope internal(this);
         SetSelected(nullptr);
@@ -284,14 +320,14 @@ void TPTCustomShellTree::HandleDestroying() {
 }
 
 void TPTCustomShellTree::Loaded() {
-    expandLock_ = -1;
+    expandLocked_ = true;
     try {
         TPTCustomTreeView::Loaded();
     } catch (...) {
-        expandLock_ = 0;
+        expandLocked_ = false;
         throw;
     }
-    expandLock_ = 0;
+    expandLocked_ = false;
     if (options_.Contains(ptstoAutoFill) && Items().Count() == 0 && HandleAllocated()) FillTree();
 }
 
@@ -325,7 +361,7 @@ void TPTCustomShellTree::BaseFolderChanged() {
         currentFolder_->Clear();
     }
     if (!options_.Contains(ptstoAutoFill)) return;
-    immediateUpdate_ = -1;
+    selectionMode_ = TSelectionMode::Immediate;
     // Without a window the fill comes when the window is made.
     if (HandleAllocated()) FillTree();
 }
@@ -335,8 +371,8 @@ void TPTCustomShellTree::CurrentFolderChanged() {
 }
 
 void TPTCustomShellTree::FillTree() {
-    if (fillLocked_ || IsEditing()) {
-        fillPending_ = true;
+    if (hold_.dragging || IsEditing()) {
+        hold_.pending = true;
         return;
     }
     ui::TCursorScope busy;
@@ -361,19 +397,7 @@ void TPTCustomShellTree::FillTree() {
 }
 
 void TPTCustomShellTree::FillNode(IShellFolder* folder, TTreeNode* parentNode) {
-    if (OnFillStart) OnFillStart(this);
-    struct Complete {
-        TPTCustomShellTree* tree;
-        bool done = false;
-        void Raise() {
-            done = true;
-            if (tree->OnFillComplete) tree->OnFillComplete(tree);
-        }
-        ~Complete() {
-            // On the way out of an error: the notice may not raise a second one.
-            if (!done) ui::Guarded([this] { Raise(); });
-        }
-    } complete{this};
+    FillNotices complete(this);
     ui::ComPtr<IMalloc> allocator;
     ui::OleCheck(SHGetMalloc(allocator.put()));
     ui::TTreeUpdateLock lock(Items());
@@ -386,14 +410,8 @@ void TPTCustomShellTree::FillNode(IShellFolder* folder, TTreeNode* parentNode) {
         std::unique_ptr<TPTShTreeData> data(new TPTShTreeData(this));
         data->Init(nullptr, allocator.get(), base.get());
         data->SetFolder(folder);
-        ownData_.insert(data.get());
-        try {
-            parentNode = Items().AddChildObject(nullptr, text, data.get());
-        } catch (...) {
-            ownData_.erase(data.get());
-            throw;
-        }
-        parentList = data.release()->AbsoluteIdList();
+        parentList = data->AbsoluteIdList();
+        parentNode = AddDataNode(nullptr, text, std::move(data));
         lastInserted_ = parentNode;
     } else {
         TPTShTreeData* data = NodeData(parentNode);
@@ -408,18 +426,9 @@ void TPTCustomShellTree::FillNode(IShellFolder* folder, TTreeNode* parentNode) {
         complete.Raise();
         return;
     }
-    hr = S_FALSE;
-    if (items) {
-        for (;;) {
-            LPITEMIDLIST raw = nullptr;
-            ULONG fetched = 0;
-            hr = items->Next(1, &raw, &fetched);
-            IdList item(allocator.get(), raw);
-            if (hr != S_OK) break;
-            if (!item) continue;
-            ui::OleCheck(AddShellItem(folder, item.get(), parentNode, parentList));
-        }
-    }
+    hr = ForEachItem(items.get(), allocator.get(), [&](const IdList& item) {
+        ui::OleCheck(AddShellItem(folder, item.get(), parentNode, parentList));
+    });
     filled_.insert(parentNode);
     if (!parentNode->GetFirstChild()) parentNode->SetHasChildren(false);
     SortChildren(parentNode);
@@ -430,7 +439,7 @@ void TPTCustomShellTree::FillNode(IShellFolder* folder, TTreeNode* parentNode) {
 
 bool TPTCustomShellTree::DoAddItem(IShellFolder* parentFolder, LPCITEMIDLIST parentAbsIdList, ULONG attributes,
                                    LPCITEMIDLIST itemRelIdList) {
-    BOOL allow = -1;
+    BOOL allow = kAddItemUndecided;
     if (OnAddItem) OnAddItem(this, parentFolder, parentAbsIdList, itemRelIdList, attributes, allow);
     return allow != 0;
 }
@@ -450,15 +459,7 @@ HRESULT TPTCustomShellTree::AddShellItem(IShellFolder* folder, LPCITEMIDLIST ite
     TPTShTreeData* parentData = NodeData(parentNode);
     std::unique_ptr<TPTShTreeData> data(new TPTShTreeData(this));
     data->Init(parentData, parentData ? parentData->Allocator() : nullptr, item);
-    ownData_.insert(data.get());
-    TTreeNode* node = nullptr;
-    try {
-        node = Items().AddChildObject(parentNode, text, data.get());
-    } catch (...) {
-        ownData_.erase(data.get());
-        throw;
-    }
-    data.release();
+    TTreeNode* node = AddDataNode(parentNode, text, std::move(data));
     if (ShowsChildren(attributes)) node->SetHasChildren(true);
     if (attributes & SFGAO_SHARE) node->SetOverlayIndex(kShareOverlay);
     else if (attributes & SFGAO_LINK) node->SetOverlayIndex(kLinkOverlay);
@@ -466,6 +467,20 @@ HRESULT TPTCustomShellTree::AddShellItem(IShellFolder* folder, LPCITEMIDLIST ite
     lastInserted_ = node;
     if (OnInsertItem) OnInsertItem(this, node);
     return S_OK;
+}
+
+TTreeNode* TPTCustomShellTree::AddDataNode(TTreeNode* parent, const ui::String& text,
+                                           std::unique_ptr<TPTShTreeData> data) {
+    ownData_.insert(data.get());
+    TTreeNode* node = nullptr;
+    try {
+        node = Items().AddChildObject(parent, text, data.get());
+    } catch (...) {
+        ownData_.erase(data.get());
+        throw;
+    }
+    data.release();
+    return node;
 }
 
 void TPTCustomShellTree::SortChildren(TTreeNode* node) {
@@ -483,7 +498,7 @@ void TPTCustomShellTree::SortChildren(TTreeNode* node) {
 }
 
 bool TPTCustomShellTree::CanExpand(TTreeNode* node) {
-    if (expandLock_ != 0 || !TPTCustomTreeView::CanExpand(node)) return false;
+    if (expandLocked_ || !TPTCustomTreeView::CanExpand(node)) return false;
     if (!node->GetFirstChild() && node->HasChildren()) {
         if (TPTShTreeData* data = NodeData(node)) {
             ui::TCursorScope busy;
@@ -500,7 +515,7 @@ void TPTCustomShellTree::Expanded(TTreeNode* node) {
 }
 
 void TPTCustomShellTree::Change(TTreeNode* node) {
-    if (internalChange_ > 0 || Loading()) {
+    if (hold_.internalChange > 0 || Loading()) {
         if (TPTShTreeData* data = NodeData(node)) {
             InternalChangeScope internal(this);
             currentFolder_->SetIdList(data->AbsoluteIdList());
@@ -509,15 +524,15 @@ void TPTCustomShellTree::Change(TTreeNode* node) {
     }
     TPTCustomTreeView::Change(node);
     if (!NodeData(node)) return;
-    if (immediateUpdate_ == 0 && HasLinkedView()) {
-        timerTag_ = 1;
+    if (selectionMode_ == TSelectionMode::Deferred && HasLinkedView()) {
+        timerWork_ = TTimerWork::SelectionUpdate;
         updateTimer_->SetEnabled(false);
         updateTimer_->SetInterval(kSelectionInterval);
         updateTimer_->SetEnabled(true);
         return;
     }
     SelectionUpdate(node);
-    immediateUpdate_ = 0;
+    selectionMode_ = TSelectionMode::Deferred;
 }
 
 void TPTCustomShellTree::SelectionUpdate(TTreeNode* node) {
@@ -529,7 +544,7 @@ void TPTCustomShellTree::SelectionUpdate(TTreeNode* node) {
 }
 
 void TPTCustomShellTree::Clicked() {
-    immediateUpdate_ = -1;
+    selectionMode_ = TSelectionMode::Immediate;
     TPTCustomTreeView::Clicked();
 }
 
@@ -553,31 +568,31 @@ void TPTCustomShellTree::Deleted(TTreeNode* node) {
 
 void TPTCustomShellTree::TimerStep() {
     updateTimer_->SetEnabled(false);
-    const int tag = timerTag_;
-    timerTag_ = 0;
-    if (tag == 1) {
+    const TTimerWork work = timerWork_;
+    timerWork_ = TTimerWork::None;
+    if (work == TTimerWork::SelectionUpdate) {
         if (TTreeNode* node = Selected(); NodeData(node)) SelectionUpdate(node);
-    } else if (tag == 2) {
+    } else if (work == TTimerWork::Refresh) {
         RefreshTree();
     }
 }
 
 void TPTCustomShellTree::ChangeNotified() {
-    if (skipNextNotify_ || fillLocked_) {
+    if (hold_.skipNextNotify || hold_.dragging) {
         // A change seen during a drag from here is refreshed once the drag is over.
-        if (fillLocked_ && !skipNextNotify_) fillPending_ = true;
-        skipNextNotify_ = false;
+        if (hold_.dragging && !hold_.skipNextNotify) hold_.pending = true;
+        hold_.skipNextNotify = false;
         return;
     }
-    timerTag_ = 2;
+    timerWork_ = TTimerWork::Refresh;
     updateTimer_->SetEnabled(false);
     updateTimer_->SetInterval(Focused() ? kChangeInterval : kIdleChangeInterval);
     updateTimer_->SetEnabled(true);
 }
 
 void TPTCustomShellTree::RefreshTree() {
-    if (fillLocked_ || IsEditing()) {
-        fillPending_ = true;
+    if (hold_.dragging || IsEditing()) {
+        hold_.pending = true;
         return;
     }
     if (Items().Count() == 0) {
@@ -586,15 +601,7 @@ void TPTCustomShellTree::RefreshTree() {
     }
     ++refreshCount_;
     ui::TCursorScope busy;
-    if (OnFillStart) OnFillStart(this);
-    struct Complete {
-        TPTCustomShellTree* tree;
-        ~Complete() {
-            ui::Guarded([this] {
-                if (tree->OnFillComplete) tree->OnFillComplete(tree);
-            });
-        }
-    } complete{this};
+    FillNotices complete(this);
     ui::ComPtr<IMalloc> allocator;
     ui::OleCheck(SHGetMalloc(allocator.put()));
     TTreeNode* remembered = Selected();
@@ -604,7 +611,7 @@ void TPTCustomShellTree::RefreshTree() {
         SetSelected(nullptr);
         if (TTreeNode* top = Items().GetFirstNode()) SyncNode(top, remembered, allocator.get());
     }
-    immediateUpdate_ = -1;
+    selectionMode_ = TSelectionMode::Immediate;
     if (remembered) SetSelected(remembered);
 }
 
@@ -663,13 +670,8 @@ void TPTCustomShellTree::SyncNode(TTreeNode* node, TTreeNode*& remembered, IMall
     if (SUCCEEDED(hr) && items) {
         bool added = false, named = false;
         std::unordered_set<std::string> knownNames;
-        for (;;) {
-            LPITEMIDLIST raw = nullptr;
-            ULONG fetched = 0;
-            const HRESULT next = items->Next(1, &raw, &fetched);
-            IdList item(allocator, raw);
-            if (next != S_OK) break;
-            if (!item || knownBytes.count(KeyOf(item.get()))) continue;
+        ForEachItem(items.get(), allocator, [&](const IdList& item) {
+            if (knownBytes.count(KeyOf(item.get()))) return;
             if (!named) {
                 for (const IdList& k : known) knownNames.insert(NameKeyOf(folder, k.get()));
                 named = true;
@@ -679,12 +681,12 @@ void TPTCustomShellTree::SyncNode(TTreeNode* node, TTreeNode*& remembered, IMall
                                             : std::any_of(known.begin(), known.end(), [&](const IdList& k) {
                                                   return SameItem(folder, k.get(), item.get());
                                               });
-            if (seen) continue;
+            if (seen) return;
             AddShellItem(folder, item.get(), node, data->AbsoluteIdList());
             added = true;
             known.push_back(CopyIdList(allocator, item.get()));
             knownNames.insert(name);
-        }
+        });
         if (added) SortChildren(node);
     }
     known.clear();
@@ -729,8 +731,8 @@ TTreeNode* TPTCustomShellTree::FindChild(TTreeNode* parent, LPCITEMIDLIST item) 
 }
 
 void TPTCustomShellTree::SelectIdList(LPCITEMIDLIST absIdList) {
-    if (internalChange_ > 0) return;
-    immediateUpdate_ = -1;
+    if (hold_.internalChange > 0) return;
+    selectionMode_ = TSelectionMode::Immediate;
     // Our own copy: the list given may be the current folder's, which the selection replaces.
     const IdList held = absIdList ? CopyIdList(nullptr, absIdList) : IdList();
     absIdList = held.get();
@@ -926,7 +928,7 @@ void TPTCustomShellTree::Edited(TTreeNode* node, ui::String& text) {
     }
     if (OnEdited) OnEdited(this, node, text);
     // The shell reports its own rename as a change: that one is not refreshed.
-    skipNextNotify_ = true;
+    hold_.skipNextNotify = true;
     IdList renamed;
     HRESULT hr = E_FAIL;
     const ui::String oldPath = data->PathName();
@@ -953,7 +955,7 @@ void TPTCustomShellTree::Edited(TTreeNode* node, ui::String& text) {
     }
     // No change comes of a refused rename: a later one is not to be swallowed.
     if (FAILED(hr) || !renamed) {
-        skipNextNotify_ = false;
+        hold_.skipNextNotify = false;
         return;
     }
     if (OnItemRenamed) OnItemRenamed(this, oldPath, data->PathName());
@@ -962,12 +964,12 @@ void TPTCustomShellTree::Edited(TTreeNode* node, ui::String& text) {
 void TPTCustomShellTree::EditEnded(TTreeNode* node) {
     TPTCustomTreeView::EditEnded(node);
     // The edit box goes only after this notice: the held-back fill runs after it.
-    if (fillPending_ && HandleAllocated()) PostMessageA(Handle(), WM_SHELLTREE_PENDING, 0, 0);
+    if (hold_.pending && HandleAllocated()) PostMessageA(Handle(), WM_SHELLTREE_PENDING, 0, 0);
 }
 
 void TPTCustomShellTree::RunPendingFill() {
-    if (!fillPending_ || fillLocked_ || IsEditing()) return;
-    fillPending_ = false;
+    if (!hold_.pending || hold_.dragging || IsEditing()) return;
+    hold_.pending = false;
     RefreshTree();
 }
 
@@ -1020,12 +1022,12 @@ void TPTCustomShellTree::BeginDragNode(TTreeNode* node, ui::TMouseButton button)
         struct Drag {
             TPTCustomShellTree* tree;
             ~Drag() {
-                tree->fillLocked_ = false;
+                tree->hold_.dragging = false;
                 tree->dragNode_ = nullptr;
                 if (tree->HandleAllocated()) tree->SetDropTarget(nullptr);
             }
         } drag{this};
-        fillLocked_ = true;
+        hold_.dragging = true;
         dragNode_ = node;
         SetDropTarget(node);
         DragShellItem(data->ParentFolder(), parentData->AbsoluteIdList(), data->RelativeIdList(),

@@ -132,6 +132,8 @@ private:
     ui::ComPtr<IContextMenu> shownMenu_;
 };
 
+// What OnAddItem finds in afAllowAdd: a handler that leaves it untouched lets the item in.
+constexpr BOOL kAddItemUndecided = -1;
 using TPTShAddItemEvent = std::function<void(ui::TObject* sender, IShellFolder* aParentIShf,
                                              LPCITEMIDLIST aParentAbsIdList, LPCITEMIDLIST aItemRelIdList,
                                              ULONG aAttribs, BOOL& afAllowAdd)>;
@@ -204,21 +206,6 @@ public:
     // The window given to the shell for its own messages: the form the tree is on.
     HWND OwnerWindow() const override;
 
-    // Counters and flags that govern fills; public so that the owner of a drag or an edit can
-    // hold fills back.
-    int InternalChange() const { return internalChange_; }
-    bool FillLocked() const { return fillLocked_; }
-    void SetFillLocked(bool v) { fillLocked_ = v; }
-    bool FillPending() const { return fillPending_; }
-    void SetFillPending(bool v) { fillPending_ = v; }
-    bool SkipNextNotify() const { return skipNextNotify_; }
-    void SetSkipNextNotify(bool v) { skipNextNotify_ = v; }
-    int ExpandLock() const { return expandLock_; }
-    bool ImmediateUpdate() const { return immediateUpdate_ != 0; }
-    // What the update timer will do: 0 nothing, 1 a deferred selection update, 2 a refresh.
-    int UpdateTimerTag() const { return timerTag_; }
-    bool UpdateTimerEnabled() const { return updateTimer_->Enabled(); }
-    unsigned UpdateTimerInterval() const { return updateTimer_->Interval(); }
     TChangeHandlerThread* ChangeThread() const { return changeThread_.get(); }
     // How many refreshes have run (not counting those that became fills).
     int RefreshCount() const { return refreshCount_; }
@@ -276,6 +263,21 @@ protected:
 
 private:
     class InternalChangeScope;
+    class FillNotices;
+    // What the update timer will do when it fires.
+    enum class TTimerWork { None, SelectionUpdate, Refresh };
+    // How the next selection change reaches the current folder and a linked view: at once (the
+    // tree or a click chose the node), or after the timer when a linked view follows.
+    enum class TSelectionMode { Deferred, Immediate };
+    // What holds fills and change notices back.
+    struct TFillHold {
+        LONG internalChange = 0;     // nesting count of selection changes the tree makes itself
+        bool dragging = false;       // a drag from the tree is running: fills wait
+        bool pending = false;        // a fill held back by a drag or an edit is still owed
+        bool skipNextNotify = false; // the next change notice is the tree's own rename
+    };
+    // Adds a node owning `data`; the data are freed if the node cannot be made.
+    ui::TTreeNode* AddDataNode(ui::TTreeNode* parent, const ui::String& text, std::unique_ptr<TPTShTreeData> data);
     void BaseFolderChanged();
     void CurrentFolderChanged();
     void TimerStep();
@@ -299,16 +301,13 @@ private:
     std::unique_ptr<TPTShellLocator> baseFolder_;
     std::unique_ptr<TPTShellLocator> currentFolder_;
     ui::TTimer* updateTimer_;
-    int timerTag_ = 0;
+    TTimerWork timerWork_ = TTimerWork::None;
     TPTShellTreeOptions options_ = kDefaultShellTreeOptions;
-    LONG immediateUpdate_ = 0;
-    LONG internalChange_ = 0;
-    LONG expandLock_ = 0;
-    bool skipNextNotify_ = false;
+    TSelectionMode selectionMode_ = TSelectionMode::Deferred;
+    TFillHold hold_;
+    bool expandLocked_ = false;  // while the form is read from its resource: no node expands
     std::unique_ptr<TChangeHandlerThread> changeThread_;
     std::vector<ui::String> watched_;
-    bool fillLocked_ = false;
-    bool fillPending_ = false;
     ui::TTreeNode* lastInserted_ = nullptr;
     std::unordered_set<const void*> ownData_;  // the node data this tree made
     std::unordered_set<ui::TTreeNode*> filled_;  // nodes whose items have been listed
