@@ -12,12 +12,12 @@
 #include <unordered_set>
 #include <vector>
 
-#include "shell/ChangeHandlerThread.h"
 #include "shell/IdList.h"
 #include "shell/ShTreeData.h"
 #include "shell/ShellCommands.h"
 #include "shell/ShellDropTarget.h"
 #include "shell/ShellLocator.h"
+#include "shell/ShellTreeWatches.h"
 #include "ui/ExtCtrls.h"
 #include "ui/Handles.h"
 #include "ui/TreeView.h"
@@ -184,8 +184,6 @@ public:
     void SelectIdList(LPCITEMIDLIST absIdList);
     // Watches every fixed, network and RAM drive.
     void StartChangeWatch();
-    // Watches the drive of `path` with its whole subtree; an empty path clears the watches.
-    void AddDriveWatch(const ui::String& path);
     // Runs a verb of the node item's context menu ("delete", "copy", "cut", "paste"); S_FALSE
     // for the top node or a node without shell data.
     HRESULT InvokeVerb(ui::TTreeNode* node, const char* verb);
@@ -206,13 +204,11 @@ public:
     // The window given to the shell for its own messages: the form the tree is on.
     HWND OwnerWindow() const override;
 
-    TChangeHandlerThread* ChangeThread() const { return changeThread_.get(); }
     // How many refreshes have run (not counting those that became fills).
     int RefreshCount() const { return refreshCount_; }
     // What the change thread watches: the drive roots with their subtrees, then the shown
-    // folders on their own (a subtree watch of some systems misses changes inside folders that
-    // existed before it).
-    const std::vector<ui::String>& WatchedPaths() const { return watched_; }
+    // folders on their own.
+    const std::vector<ui::String>& WatchedPaths() const { return watches_.Paths(); }
 
     TPTShAddItemEvent OnAddItem;
     TPTShTreeDeleteItemEvent OnDeleteItem;
@@ -306,8 +302,7 @@ private:
     TSelectionMode selectionMode_ = TSelectionMode::Deferred;
     TFillHold hold_;
     bool expandLocked_ = false;  // while the form is read from its resource: no node expands
-    std::unique_ptr<TChangeHandlerThread> changeThread_;
-    std::vector<ui::String> watched_;
+    TPTShellTreeWatches watches_;
     ui::TTreeNode* lastInserted_ = nullptr;
     std::unordered_set<const void*> ownData_;  // the node data this tree made
     std::unordered_set<ui::TTreeNode*> filled_;  // nodes whose items have been listed
