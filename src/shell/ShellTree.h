@@ -166,34 +166,18 @@ public:
     // The node's shell data, or none for a node that carries none.
     TPTShTreeData* NodeData(ui::TTreeNode* node) const;
     TPTShTreeData* SelectedData() const { return NodeData(Selected()); }
-    ui::TTreeNode* LastInsertedNode() const { return lastInserted_; }
 
     // Clears the tree and fills it from the base folder: one top node, expanded one level. A base
     // folder that cannot be found or opened leaves the tree empty.
     void FillTree();
     // Adds the items of `folder` below `parentNode` (none: the top node for the base folder).
     virtual void FillNode(IShellFolder* folder, ui::TTreeNode* parentNode);
-    // Adds one item of `folder` below `parentNode` if it is eligible and allowed.
-    HRESULT AddShellItem(IShellFolder* folder, LPCITEMIDLIST item, ui::TTreeNode* parentNode,
-                         LPCITEMIDLIST parentAbsIdList);
-    // Sorts the children of `node` (the top level for none) in the shell's order.
-    void SortChildren(ui::TTreeNode* node);
     // Drops the nodes of items that are gone and adds new folders below filled nodes.
     void RefreshTree();
     // Selects the node of an absolute list, expanding and adding nodes on the way.
     void SelectIdList(LPCITEMIDLIST absIdList);
-    // Watches every fixed, network and RAM drive.
-    void StartChangeWatch();
-    // Runs a verb of the node item's context menu ("delete", "copy", "cut", "paste"); S_FALSE
-    // for the top node or a node without shell data.
-    HRESULT InvokeVerb(ui::TTreeNode* node, const char* verb);
-    // Shows the node item's context menu at a screen point and carries out the choice; false
-    // when no menu could be shown.
-    bool ShowItemContextMenu(ui::TTreeNode* node, POINT screen);
     // The drop target registered for the window; none without ptstoOleDrop.
     IDropTarget* RegisteredDropTarget() const { return registration_.Target(); }
-    // The node of a drag begun here, while it lasts.
-    ui::TTreeNode* DragNode() const { return dragNode_; }
 
     // What the drop target asks of the tree.
     HWND DropWindow() const override;
@@ -274,6 +258,19 @@ private:
     };
     // Adds a node owning `data`; the data are freed if the node cannot be made.
     ui::TTreeNode* AddDataNode(ui::TTreeNode* parent, const ui::String& text, std::unique_ptr<TPTShTreeData> data);
+    // Adds one item of `folder` below `parentNode` if it is eligible and allowed.
+    HRESULT AddShellItem(IShellFolder* folder, LPCITEMIDLIST item, ui::TTreeNode* parentNode,
+                         LPCITEMIDLIST parentAbsIdList);
+    // Sorts the children of `node` (the top level for none) in the shell's order.
+    void SortChildren(ui::TTreeNode* node);
+    // Watches every fixed, network and RAM drive, then the top node and the expanded folders.
+    void StartChangeWatch();
+    // Runs a verb of the node item's context menu ("delete", "copy", "cut", "paste"); S_FALSE
+    // for the top node or a node without shell data.
+    HRESULT InvokeVerb(ui::TTreeNode* node, const char* verb);
+    // Shows the node item's context menu at a screen point and carries out the choice; false
+    // when no menu could be shown.
+    bool ShowItemContextMenu(ui::TTreeNode* node, POINT screen);
     void BaseFolderChanged();
     void CurrentFolderChanged();
     void TimerStep();
@@ -303,11 +300,11 @@ private:
     TFillHold hold_;
     bool expandLocked_ = false;  // while the form is read from its resource: no node expands
     TPTShellTreeWatches watches_;
-    ui::TTreeNode* lastInserted_ = nullptr;
+    ui::TTreeNode* lastInserted_ = nullptr;  // the node AddShellItem made last
     std::unordered_set<const void*> ownData_;  // the node data this tree made
     std::unordered_set<ui::TTreeNode*> filled_;  // nodes whose items have been listed
     int refreshCount_ = 0;
-    ui::TTreeNode* dragNode_ = nullptr;
+    ui::TTreeNode* dragNode_ = nullptr;  // the node of a drag begun here, while it lasts
     TPTClipboardCut clipboardCut_;
     TPTDropTargetRegistration registration_;
 };
