@@ -12,12 +12,12 @@
 #include <unordered_set>
 #include <vector>
 
-#include "shell/ChangeHandlerThread.h"
 #include "shell/IdList.h"
 #include "shell/ShTreeData.h"
 #include "shell/ShellCommands.h"
 #include "shell/ShellDropTarget.h"
 #include "shell/ShellLocator.h"
+#include "shell/ShellTreeWatches.h"
 #include "ui/ExtCtrls.h"
 #include "ui/Handles.h"
 #include "ui/TreeView.h"
@@ -132,6 +132,8 @@ private:
     ui::ComPtr<IContextMenu> shownMenu_;
 };
 
+// What OnAddItem finds in afAllowAdd: a handler that leaves it untouched lets the item in.
+constexpr BOOL kAddItemUndecided = -1;
 using TPTShAddItemEvent = std::function<void(ui::TObject* sender, IShellFolder* aParentIShf,
                                              LPCITEMIDLIST aParentAbsIdList, LPCITEMIDLIST aItemRelIdList,
                                              ULONG aAttribs, BOOL& afAllowAdd)>;
@@ -164,36 +166,18 @@ public:
     // The node's shell data, or none for a node that carries none.
     TPTShTreeData* NodeData(ui::TTreeNode* node) const;
     TPTShTreeData* SelectedData() const { return NodeData(Selected()); }
-    ui::TTreeNode* LastInsertedNode() const { return lastInserted_; }
 
     // Clears the tree and fills it from the base folder: one top node, expanded one level. A base
     // folder that cannot be found or opened leaves the tree empty.
     void FillTree();
     // Adds the items of `folder` below `parentNode` (none: the top node for the base folder).
     virtual void FillNode(IShellFolder* folder, ui::TTreeNode* parentNode);
-    // Adds one item of `folder` below `parentNode` if it is eligible and allowed.
-    HRESULT AddShellItem(IShellFolder* folder, LPCITEMIDLIST item, ui::TTreeNode* parentNode,
-                         LPCITEMIDLIST parentAbsIdList);
-    // Sorts the children of `node` (the top level for none) in the shell's order.
-    void SortChildren(ui::TTreeNode* node);
     // Drops the nodes of items that are gone and adds new folders below filled nodes.
     void RefreshTree();
     // Selects the node of an absolute list, expanding and adding nodes on the way.
     void SelectIdList(LPCITEMIDLIST absIdList);
-    // Watches every fixed, network and RAM drive.
-    void StartChangeWatch();
-    // Watches the drive of `path` with its whole subtree; an empty path clears the watches.
-    void AddDriveWatch(const ui::String& path);
-    // Runs a verb of the node item's context menu ("delete", "copy", "cut", "paste"); S_FALSE
-    // for the top node or a node without shell data.
-    HRESULT InvokeVerb(ui::TTreeNode* node, const char* verb);
-    // Shows the node item's context menu at a screen point and carries out the choice; false
-    // when no menu could be shown.
-    bool ShowItemContextMenu(ui::TTreeNode* node, POINT screen);
     // The drop target registered for the window; none without ptstoOleDrop.
     IDropTarget* RegisteredDropTarget() const { return registration_.Target(); }
-    // The node of a drag begun here, while it lasts.
-    ui::TTreeNode* DragNode() const { return dragNode_; }
 
     // What the drop target asks of the tree.
     HWND DropWindow() const override;
@@ -204,28 +188,11 @@ public:
     // The window given to the shell for its own messages: the form the tree is on.
     HWND OwnerWindow() const override;
 
-    // Counters and flags that govern fills; public so that the owner of a drag or an edit can
-    // hold fills back.
-    int InternalChange() const { return internalChange_; }
-    bool FillLocked() const { return fillLocked_; }
-    void SetFillLocked(bool v) { fillLocked_ = v; }
-    bool FillPending() const { return fillPending_; }
-    void SetFillPending(bool v) { fillPending_ = v; }
-    bool SkipNextNotify() const { return skipNextNotify_; }
-    void SetSkipNextNotify(bool v) { skipNextNotify_ = v; }
-    int ExpandLock() const { return expandLock_; }
-    bool ImmediateUpdate() const { return immediateUpdate_ != 0; }
-    // What the update timer will do: 0 nothing, 1 a deferred selection update, 2 a refresh.
-    int UpdateTimerTag() const { return timerTag_; }
-    bool UpdateTimerEnabled() const { return updateTimer_->Enabled(); }
-    unsigned UpdateTimerInterval() const { return updateTimer_->Interval(); }
-    TChangeHandlerThread* ChangeThread() const { return changeThread_.get(); }
     // How many refreshes have run (not counting those that became fills).
     int RefreshCount() const { return refreshCount_; }
     // What the change thread watches: the drive roots with their subtrees, then the shown
-    // folders on their own (a subtree watch of some systems misses changes inside folders that
-    // existed before it).
-    const std::vector<ui::String>& WatchedPaths() const { return watched_; }
+    // folders on their own.
+    const std::vector<ui::String>& WatchedPaths() const { return watches_.Paths(); }
 
     TPTShAddItemEvent OnAddItem;
     TPTShTreeDeleteItemEvent OnDeleteItem;
@@ -276,6 +243,34 @@ protected:
 
 private:
     class InternalChangeScope;
+    class FillNotices;
+    // What the update timer will do when it fires.
+    enum class TTimerWork { None, SelectionUpdate, Refresh };
+    // How the next selection change reaches the current folder and a linked view: at once (the
+    // tree or a click chose the node), or after the timer when a linked view follows.
+    enum class TSelectionMode { Deferred, Immediate };
+    // What holds fills and change notices back.
+    struct TFillHold {
+        LONG internalChange = 0;     // nesting count of selection changes the tree makes itself
+        bool dragging = false;       // a drag from the tree is running: fills wait
+        bool pending = false;        // a fill held back by a drag or an edit is still owed
+        bool skipNextNotify = false; // the next change notice is the tree's own rename
+    };
+    // Adds a node owning `data`; the data are freed if the node cannot be made.
+    ui::TTreeNode* AddDataNode(ui::TTreeNode* parent, const ui::String& text, std::unique_ptr<TPTShTreeData> data);
+    // Adds one item of `folder` below `parentNode` if it is eligible and allowed.
+    HRESULT AddShellItem(IShellFolder* folder, LPCITEMIDLIST item, ui::TTreeNode* parentNode,
+                         LPCITEMIDLIST parentAbsIdList);
+    // Sorts the children of `node` (the top level for none) in the shell's order.
+    void SortChildren(ui::TTreeNode* node);
+    // Watches every fixed, network and RAM drive, then the top node and the expanded folders.
+    void StartChangeWatch();
+    // Runs a verb of the node item's context menu ("delete", "copy", "cut", "paste"); S_FALSE
+    // for the top node or a node without shell data.
+    HRESULT InvokeVerb(ui::TTreeNode* node, const char* verb);
+    // Shows the node item's context menu at a screen point and carries out the choice; false
+    // when no menu could be shown.
+    bool ShowItemContextMenu(ui::TTreeNode* node, POINT screen);
     void BaseFolderChanged();
     void CurrentFolderChanged();
     void TimerStep();
@@ -299,21 +294,17 @@ private:
     std::unique_ptr<TPTShellLocator> baseFolder_;
     std::unique_ptr<TPTShellLocator> currentFolder_;
     ui::TTimer* updateTimer_;
-    int timerTag_ = 0;
+    TTimerWork timerWork_ = TTimerWork::None;
     TPTShellTreeOptions options_ = kDefaultShellTreeOptions;
-    LONG immediateUpdate_ = 0;
-    LONG internalChange_ = 0;
-    LONG expandLock_ = 0;
-    bool skipNextNotify_ = false;
-    std::unique_ptr<TChangeHandlerThread> changeThread_;
-    std::vector<ui::String> watched_;
-    bool fillLocked_ = false;
-    bool fillPending_ = false;
-    ui::TTreeNode* lastInserted_ = nullptr;
+    TSelectionMode selectionMode_ = TSelectionMode::Deferred;
+    TFillHold hold_;
+    bool expandLocked_ = false;  // while the form is read from its resource: no node expands
+    TPTShellTreeWatches watches_;
+    ui::TTreeNode* lastInserted_ = nullptr;  // the node AddShellItem made last
     std::unordered_set<const void*> ownData_;  // the node data this tree made
     std::unordered_set<ui::TTreeNode*> filled_;  // nodes whose items have been listed
     int refreshCount_ = 0;
-    ui::TTreeNode* dragNode_ = nullptr;
+    ui::TTreeNode* dragNode_ = nullptr;  // the node of a drag begun here, while it lasts
     TPTClipboardCut clipboardCut_;
     TPTDropTargetRegistration registration_;
 };
