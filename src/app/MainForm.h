@@ -27,9 +27,9 @@ public:
 
     // ---- header
     ui::TPanel* Panel1;
-    ui::TImage* Image16;
+    ui::TImage* Image16;  // the program's icon in the header
     ui::TLabel *Label10, *Label4;
-    TIEButton *IEButton8, *IEButton5, *IEButton6;  // 読込, 実行, 終了
+    TIEButton *IEButton8, *IEButton5, *IEButton6;  // load, execute (write everything), exit
 
     // ---- tab pages: desktop, Start menu, options
     ui::TPageControl* PageControl1;
@@ -42,22 +42,23 @@ public:
     ui::TLabel *Label12, *Label13, *Label31, *Label22, *Label32, *Label39, *Label33, *Label34, *Label19, *Label6,
         *Label7, *Label5, *Label21, *Label23;
     ui::TBevel* Bevel22;
-    ui::TImage* Image2;
+    ui::TImage* Image2;  // the Recycle Bin group's mark
     ui::TEdit* Edit1;
-    TIEButton *IEButton1, *IEButton2;  // 全て, 標準
+    TIEButton *IEButton1, *IEButton2;  // all to standard, the selected one to standard
     ui::TPanel* Panel3;
 
     // Start-menu tab
     shell::TPTShellTree* PTShellTree1;
     ui::TBevel* Bevel26;
-    ui::TImage* Image23;
+    ui::TImage* Image23;  // the clicked shortcut's icon
     ui::TComboBox* ComboBox1;
-    TIEButton *IEButton10, *IEButton9;  // ﾒﾆｭｰｱｲｺﾝ変更, 標準にもどす
+    TIEButton *IEButton10, *IEButton9;  // the change button (writes the shortcut), back to the standard icon
     ui::TLabel *Label43, *Label37, *Label8;
 
     // options tab
     ui::TLabel* Label25;
     ui::TBevel* Bevel7;
+    // the four applets; IEButton11 deletes the icon cache file, IEButton12 the "Shell Icons" key
     TIEButton *disp, *system, *mouse, *tweak, *IEButton11, *IEButton12;
     ui::TLabel *Label26, *Label27, *Label28, *Label29, *Label40, *Label41, *Label42, *Label44, *Label45, *Label46;
 
@@ -66,7 +67,7 @@ public:
     TIconListBox* IconListBox1;
     ui::TPanel* Panel4;
     ui::TLabel *Label1, *Label3;  // Label3: colour depth
-    TIEButton* IEButton13;        // 前のﾌｧｲﾙ
+    TIEButton* IEButton13;        // the previous file
     ui::TPanel* Panel2;
     ui::TCheckBox *icon, *shortcut, *jushintray;
     ui::TLabel *Label9, *Label11, *Label14, *Label15, *Label16, *Label17, *Label18;
@@ -98,7 +99,9 @@ public:
     void FormCreate(ui::TObject* sender);
     void PageControl1Change(ui::TObject* sender);
 
-    // ---- desktop slots
+    // ---- desktop slots: Image5 My Computer, Image6 Network, Image1 the dropped shortcut, Image15 Control
+    // Panel, Image17 Printers, Image18 Dial-Up, Image19 Briefcase, Image20 Inbox, Image3/Image4 the Recycle
+    // Bin empty/full, Image21 My Documents
     void Image5Click(ui::TObject* sender);
     void Image6Click(ui::TObject* sender);
     void Image15Click(ui::TObject* sender);
@@ -136,7 +139,7 @@ public:
     // ---- options tab
     void dispClick(ui::TObject* sender);
     void systemClick(ui::TObject* sender);
-    void IEButton3Click(ui::TObject* sender);
+    void IEButton3Click(ui::TObject* sender);  // the mouse applet
     void tweakClick(ui::TObject* sender);
     void IEButton11Click(ui::TObject* sender);
     void IEButton12Click(ui::TObject* sender);
