@@ -19,10 +19,6 @@ using namespace testing_support;
 
 namespace {
 
-uint32_t Get32(const std::string& b, size_t at) {
-    return uint8_t(b[at]) | uint8_t(b[at + 1]) << 8 | uint8_t(b[at + 2]) << 16 | uint32_t(uint8_t(b[at + 3])) << 24;
-}
-uint16_t Get16(const std::string& b, size_t at) { return uint16_t(uint8_t(b[at]) | uint8_t(b[at + 1]) << 8); }
 std::string Put32(std::string b, size_t at, uint32_t v) {
     for (int i = 0; i < 4; ++i) b[at + i] = char(v >> (8 * i));
     return b;
@@ -30,17 +26,6 @@ std::string Put32(std::string b, size_t at, uint32_t v) {
 std::string Put16(std::string b, size_t at, uint16_t v) {
     b[at] = char(v), b[at + 1] = char(v >> 8);
     return b;
-}
-
-// File offset of the resource directory of a PE32+ file made by the test library.
-size_t ResourceDirectory(const std::string& pe) {
-    const size_t h = Get32(pe, 0x3C), optional = h + 24, sections = optional + Get16(pe, h + 20);
-    const uint32_t rva = Get32(pe, optional + 112 + 16);
-    for (size_t s = sections; s < sections + 40u * Get16(pe, h + 6); s += 40) {
-        const uint32_t va = Get32(pe, s + 12), raw = Get32(pe, s + 16);
-        if (rva >= va && rva < va + raw) return Get32(pe, s + 20) + (rva - va);
-    }
-    return 0;
 }
 
 int PlatformCount(const std::string& path) {
@@ -53,10 +38,10 @@ int PlatformCount(const std::string& path) {
 
 TEST(IconFileCheck, DamagedFilesHoldNoIconsThroughTheGridAndTheLoader) {
     TempDir dir;
-    const std::string ico = MakeIcoFile(1), pe = MakePeIconLibrary(3), ne = MakeNeIconLibrary(3);
-    const size_t rsrc = ResourceDirectory(pe);
-    ASSERT_NE(rsrc, 0u);
-    const size_t ne0 = Get32(ne, 0x3C), neTable = ne0 + Get16(ne, ne0 + 0x24);
+    using K = TIconFileKind;
+    const std::string ico = MakeIconFile(K::Ico, 1), pe = MakeIconFile(K::Pe64, 3), ne = MakeIconFile(K::Ne, 3);
+    // The made libraries' resource directory (PE) and resource table (NE) are at fixed places.
+    const size_t rsrc = 0x200, neTable = 0x80;
     std::vector<TDamagedIconFile> cases = {
         {"claims255.ico", std::string("\0\0\1\0\xFF\xFF", 6)},
         {"offsetpast.ico", Put32(ico, 6 + 12, uint32_t(ico.size() + 100))},
@@ -96,13 +81,14 @@ TEST(IconFileCheck, DamagedFilesHoldNoIconsThroughTheGridAndTheLoader) {
 }
 
 TEST(IconFileCheck, SoundLibrariesKeepThePlatformsCounts) {
+    using K = TIconFileKind;
     TempDir dir;
     const std::vector<TIconImageSpec> sizes = {{16, 1}, {32, 8}, {48, 24}, {64, 32, true}};
     const std::string files[] = {WriteIcoFile(dir, "one.ico"), WritePeIconLibrary(dir, "pe.dll", 7),
                                  WriteNeIconLibrary(dir, "ne.icl", 5), Shell32Path(),
-                                 dir.WriteFile("sizes.ico", MakeIconFile(TIconFileKind::Ico, 1, sizes)),
-                                 dir.WriteFile("pe32.dll", MakeIconFile(TIconFileKind::Pe32, 3, sizes)),
-                                 dir.WriteFile("sizes.icl", MakeIconFile(TIconFileKind::Ne, 2, sizes)),
+                                 dir.WriteFile("sizes.ico", MakeIconFile(K::Ico, 1, sizes)),
+                                 dir.WriteFile("pe32.dll", MakeIconFile(K::Pe32, 3, sizes)),
+                                 dir.WriteFile("sizes.icl", MakeIconFile(K::Ne, 2, sizes)),
                                  Shell32Path().substr(0, Shell32Path().rfind('\\')) + "\\user32.dll"};
     for (const std::string& path : files) {
         EXPECT_TRUE(IconFileIsSound(path)) << path;

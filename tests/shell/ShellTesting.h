@@ -18,7 +18,6 @@ class CountingMalloc : public IMalloc {
 public:
     ULONG refs = 1;
     std::map<void*, SIZE_T> live;  // block -> size asked for
-    int allocs = 0, frees = 0;
 
     ~CountingMalloc() { EXPECT_TRUE(live.empty()) << live.size() << " blocks never given back"; }
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** out) override {
@@ -29,14 +28,13 @@ public:
     ULONG STDMETHODCALLTYPE Release() override { return --refs; }
     void* STDMETHODCALLTYPE Alloc(SIZE_T size) override {
         void* p = CoTaskMemAlloc(size);
-        if (p) live[p] = size, ++allocs;
+        if (p) live[p] = size;
         return p;
     }
     void* STDMETHODCALLTYPE Realloc(void*, SIZE_T) override { return nullptr; }
     void STDMETHODCALLTYPE Free(void* p) override {
         if (!p) return;
         EXPECT_EQ(live.erase(p), 1u) << "freed a block this allocator does not own";
-        ++frees;
         CoTaskMemFree(p);
     }
     SIZE_T STDMETHODCALLTYPE GetSize(void* p) override { return live.count(p) ? live[p] : SIZE_T(-1); }

@@ -121,23 +121,6 @@ TEST(ShellTreeKeys, CopyOrCutThenPasteOntoAFolderNode) {
     }
 }
 
-TEST(ShellTreeKeys, F2EditsTheLabelOfAnItemThatMayBeRenamed) {
-    Scene<> f;
-    auto& t = f.t;
-    const struct {
-        const char* node;
-        bool readOnly;
-        bool editing;
-    } cases[] = {{"victim.txt", false, true}, {"dir", false, true}, {nullptr, false, false}, {"victim.txt", true, false}};
-    for (const auto& c : cases) {
-        t.tree->SetReadOnly(c.readOnly);
-        t.tree->SetSelected(f.Node(c.node));
-        PressKey(t.tree, VK_F2);
-        EXPECT_EQ(t.tree->IsEditing(), c.editing) << (c.node ? c.node : "top") << " " << c.readOnly;
-        t.tree->EndEditing(true);
-    }
-}
-
 namespace {
 // A tree that looks at the item menu it shows: the verbs of its first level, then chooses one
 // by the keyboard or closes it.
@@ -215,7 +198,15 @@ TEST(ShellTreeMenu, TheItemsMenuOffersRenameUnlessReadOnlyAndCarriesOutTheChoice
         tree->EndEditing(true);
         EXPECT_TRUE(FileExistsA(f.dir / "victim.txt")) << c.name;
     }
-    tree->SetReadOnly(false);
+    // F2 edits the label where the menu offers rename, and never the top node's.
+    for (const bool readOnly : {true, false})
+        for (TTreeNode* node : {victim, f.t.Top()}) {
+            tree->SetReadOnly(readOnly);
+            tree->SetSelected(node);
+            PressKey(tree, VK_F2);
+            EXPECT_EQ(tree->IsEditing(), !readOnly && node == victim) << readOnly;
+            tree->EndEditing(true);
+        }
     tree->choose.clear();
     // The context-menu key shows the selected node's menu; empty space and the top node none.
     tree->menus.clear();

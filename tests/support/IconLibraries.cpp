@@ -164,49 +164,18 @@ std::string GroupResource(const std::vector<TIconImageSpec>& images, int colorIn
     return b.Str();
 }
 
-// An .ico (type 1) or .cur (type 2, the hot spot in the middle) file of one icon.
-std::string IcoFile(const std::vector<TIconImageSpec>& images, int colorIndex, unsigned type) {
+// An .ico file of one icon.
+std::string IcoFile(const std::vector<TIconImageSpec>& images, int colorIndex) {
     Bytes b(6 + 16 * images.size());
-    b.Put16(2, type);
+    b.Put16(2, 1);
     b.Put16(4, static_cast<unsigned>(images.size()));
     for (size_t j = 0; j < images.size(); ++j) {
         const std::string image = IconImage(colorIndex, images[j]);
         const size_t at = 6 + 16 * j;
         PutEntry(b, at, images[j], image.size());
-        if (type == 2) b.Put16(at + 4, images[j].side / 2), b.Put16(at + 6, images[j].side / 2);
         b.Put32(at + 12, static_cast<std::uint32_t>(b.Size()));
         b.Append(image);
     }
-    return b.Str();
-}
-
-// An animated cursor of `frames` icon frames.
-std::string AniFile(const std::vector<TIconImageSpec>& images, int frames) {
-    Bytes list;
-    list.Append("fram");
-    for (int i = 0; i < frames; ++i) {
-        const std::string frame = IcoFile(images, i, 1);
-        const size_t p = list.Size();
-        list.Append("icon");
-        list.Put32(p + 4, static_cast<std::uint32_t>(frame.size()));
-        list.Append(frame);
-        list.Pad(AlignUp(list.Size(), 2));
-    }
-    Bytes b;
-    b.Append("RIFF");
-    b.Put32(4, 0);
-    b.Append("ACON");
-    b.Append("anih");
-    b.Put32(16, 36);
-    b.Put32(20, 36);
-    b.Put32(24, static_cast<std::uint32_t>(frames));
-    b.Put32(28, static_cast<std::uint32_t>(frames));
-    b.Put32(48, 10);  // jiffies a frame
-    b.Put32(52, 1);   // frames are icons
-    b.Append("LIST");
-    b.Put32(b.Size(), static_cast<std::uint32_t>(list.Size()));
-    b.Append(list.Str());
-    b.Put32(4, static_cast<std::uint32_t>(b.Size() - 8));
     return b.Str();
 }
 
@@ -383,10 +352,6 @@ std::string NeLibrary(int count, const std::vector<TIconImageSpec>& images) {
     return b.Str();
 }
 
-std::string WriteTo(const TempDir& dir, const std::string& name, const std::string& bytes) {
-    return dir.WriteFile(name, bytes);
-}
-
 }  // namespace
 
 COLORREF IconColor(int index) {
@@ -396,9 +361,7 @@ COLORREF IconColor(int index) {
 
 std::string MakeIconFile(TIconFileKind kind, int count, const std::vector<TIconImageSpec>& images) {
     switch (kind) {
-    case TIconFileKind::Ico: return IcoFile(images, 0, 1);
-    case TIconFileKind::Cur: return IcoFile(images, 0, 2);
-    case TIconFileKind::Ani: return AniFile(images, count);
+    case TIconFileKind::Ico: return IcoFile(images, 0);
     case TIconFileKind::Pe32: return PeLibrary(count, images, true);
     case TIconFileKind::Pe64: return PeLibrary(count, images, false);
     case TIconFileKind::Ne: return NeLibrary(count, images);
@@ -406,24 +369,17 @@ std::string MakeIconFile(TIconFileKind kind, int count, const std::vector<TIconI
     return {};
 }
 
-std::string MakeIcoFile(int colorIndex) { return IcoFile({TIconImageSpec()}, colorIndex, 1); }
-std::string MakePeIconLibrary(int count) { return MakeIconFile(TIconFileKind::Pe64, count); }
-std::string MakeNeIconLibrary(int count) { return MakeIconFile(TIconFileKind::Ne, count); }
-
 std::string WriteIcoFile(const TempDir& dir, const std::string& name, int colorIndex) {
-    return WriteTo(dir, name, MakeIcoFile(colorIndex));
+    return dir.WriteFile(name, IcoFile({TIconImageSpec()}, colorIndex));
 }
-
 std::string WritePeIconLibrary(const TempDir& dir, const std::string& name, int count) {
-    return WriteTo(dir, name, MakePeIconLibrary(count));
+    return dir.WriteFile(name, MakeIconFile(TIconFileKind::Pe64, count));
 }
-
 std::string WriteNeIconLibrary(const TempDir& dir, const std::string& name, int count) {
-    return WriteTo(dir, name, MakeNeIconLibrary(count));
+    return dir.WriteFile(name, MakeIconFile(TIconFileKind::Ne, count));
 }
-
 std::string WriteFileWithoutIcons(const TempDir& dir, const std::string& name) {
-    return WriteTo(dir, name, MakePeIconLibrary(0));
+    return WritePeIconLibrary(dir, name, 0);
 }
 
 std::vector<TDamagedIconFile> DamagedIconFiles() {

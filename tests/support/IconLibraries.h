@@ -21,18 +21,14 @@ struct TIconImageSpec {
     int bpp = 4;
     bool png = false;
 };
-enum class TIconFileKind { Ico, Cur, Ani, Pe32, Pe64, Ne };
-// A file of `kind`: an .ico, .cur or .ani file holds one icon (an .ani file `count` frames), the
-// libraries hold `count` icon groups; every icon or frame is made of `images`.
+enum class TIconFileKind { Ico, Pe32, Pe64, Ne };
+// A file of `kind`: an .ico file holds one icon, the libraries `count` icon groups; every icon is
+// made of `images`.
 std::string MakeIconFile(TIconFileKind kind, int count,
                          const std::vector<TIconImageSpec>& images = std::vector<TIconImageSpec>(1));
 
-// File bytes.
-std::string MakeIcoFile(int colorIndex);        // one icon (an .ico file)
-std::string MakePeIconLibrary(int count);       // a PE32+ DLL holding `count` icon groups
-std::string MakeNeIconLibrary(int count);       // a 16-bit NE library holding `count` icon groups
-
-// The same, written below `dir`; each returns the full path.
+// Files of icons made of one 32 x 32 image, written below `dir`; each returns the full path. The
+// libraries: a PE32+ DLL and a 16-bit NE library holding `count` icon groups.
 std::string WriteIcoFile(const TempDir& dir, const std::string& name, int colorIndex = 0);
 std::string WritePeIconLibrary(const TempDir& dir, const std::string& name, int count);
 std::string WriteNeIconLibrary(const TempDir& dir, const std::string& name, int count);

@@ -11,6 +11,7 @@
 //   icon_fuzz make LIST K FILE SEED                 writes variant K
 #include <windows.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -113,6 +114,39 @@ int Exercise(const std::string& path, HDC dc) {
     return n;
 }
 
+void Put32(std::string& b, size_t at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) b[at + i] = static_cast<char>(v >> (8 * i));
+}
+
+// A cursor: an icon file of type 2, each image's hot spot in its middle.
+std::string CurFile(const std::vector<TIconImageSpec>& images) {
+    std::string b = MakeIconFile(TIconFileKind::Ico, 1, images);
+    b[2] = 2;
+    for (size_t j = 0; j < images.size(); ++j) Put32(b, 6 + 16 * j + 4, (images[j].side / 2) * 0x10001u);
+    return b;
+}
+
+// An animated cursor of `frames` icon frames.
+std::string AniFile(const std::vector<TIconImageSpec>& images, int frames) {
+    std::string list = "fram";
+    for (int i = 0; i < frames; ++i) {
+        const std::string frame = MakeIconFile(TIconFileKind::Ico, 1, images);
+        list += "icon" + std::string(4, '\0') + frame + std::string(frame.size() % 2, '\0');
+        Put32(list, list.size() - frame.size() - frame.size() % 2 - 4, static_cast<std::uint32_t>(frame.size()));
+    }
+    std::string b = "RIFF" + std::string(4, '\0') + "ACONanih" + std::string(40, '\0') + "LIST" + std::string(4, '\0');
+    Put32(b, 16, 36);  // the header's size, twice
+    Put32(b, 20, 36);
+    Put32(b, 24, static_cast<std::uint32_t>(frames));
+    Put32(b, 28, static_cast<std::uint32_t>(frames));
+    Put32(b, 48, 10);  // jiffies a frame
+    Put32(b, 52, 1);   // frames are icons
+    Put32(b, b.size() - 4, static_cast<std::uint32_t>(list.size()));
+    b += list;
+    Put32(b, 4, static_cast<std::uint32_t>(b.size() - 8));
+    return b;
+}
+
 int Seeds(const std::string& dir) {
     using K = TIconFileKind;
     const TIconImageSpec small{16, 4}, mono{32, 1}, c8{32, 8}, c24{48, 24}, c32{32, 32}, png48{48, 32, true},
@@ -127,8 +161,6 @@ int Seeds(const std::string& dir) {
         {"sizes.ico", K::Ico, 1, {small, c8, c24, c32, png256}},
         {"mono.ico", K::Ico, 1, {mono}},
         {"png.ico", K::Ico, 1, {png48}},
-        {"arrow.cur", K::Cur, 1, {{}}},
-        {"frames.ani", K::Ani, 3, {{}}},
         {"pe32-three.dll", K::Pe32, 3, {{}}},
         {"pe32-sizes.dll", K::Pe32, 2, {small, c8, png48}},
         {"pe32-deep.dll", K::Pe32, 2, {mono, c24, c32}},
@@ -142,6 +174,7 @@ int Seeds(const std::string& dir) {
     };
     for (const auto& s : seeds)
         if (!WriteAll(dir + "\\" + s.name, MakeIconFile(s.kind, s.count, s.images))) return 1;
+    if (!WriteAll(dir + "\\arrow.cur", CurFile({{}})) || !WriteAll(dir + "\\frames.ani", AniFile({{}}, 3))) return 1;
     return 0;
 }
 
