@@ -101,10 +101,10 @@ std::string PngImage(int side, COLORREF c) {
 
 // The icon image as an icon resource holds it (and an .ico file after its directory): a bitmap
 // header, the palette of the lower depths (0 black, 1 the colour), colour rows, mask rows.
-std::string IconImage(int colorIndex, const TIconImageSpec& spec = {}) {
+std::string IconImage(int colorIndex, const TIconImageSpec& shape = {}) {
     const COLORREF c = IconColor(colorIndex);
-    if (spec.png) return PngImage(spec.side, c);
-    const int side = spec.side, bpp = spec.bpp;
+    if (shape.png) return PngImage(shape.side, c);
+    const int side = shape.side, bpp = shape.bpp;
     const size_t colors = bpp <= 8 ? size_t{1} << bpp : 0;
     const size_t stride = (static_cast<size_t>(side) * bpp + 31) / 32 * 4, maskStride = (side + 31) / 32 * 4;
     const size_t bits = 40 + colors * 4;
@@ -142,10 +142,10 @@ std::string IconImage(int colorIndex, const TIconImageSpec& spec = {}) {
 
 // The 14-byte directory entry of an image, as icon groups hold it; an .ico file's 16-byte entry
 // has the image's file offset in place of the two-byte ID.
-void PutEntry(Bytes& b, size_t at, const TIconImageSpec& spec, size_t size, unsigned idOrHotspot = 0) {
-    const int bpp = spec.png ? 32 : spec.bpp;
-    b.Put8(at, spec.side & 0xFF);
-    b.Put8(at + 1, spec.side & 0xFF);
+void PutEntry(Bytes& b, size_t at, const TIconImageSpec& shape, size_t size, unsigned idOrHotspot = 0) {
+    const int bpp = shape.png ? 32 : shape.bpp;
+    b.Put8(at, shape.side & 0xFF);
+    b.Put8(at + 1, shape.side & 0xFF);
     b.Put8(at + 2, bpp < 8 ? 1u << bpp : 0);
     b.Put16(at + 4, 1);
     b.Put16(at + 6, bpp);
