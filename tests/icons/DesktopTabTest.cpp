@@ -28,7 +28,10 @@ auto Registry() {
 // Presses the load button and answers its open dialog: `choice` typed in and OK, or Cancel
 // without one. Returns how many such dialogs came up.
 int OpenDialogChoosing(MainWindow& w, const std::string& choice) {
-    DialogAnswer answer(choice.empty() ? IDCANCEL : IDOK, [&](HWND d) { TypeFileName(d, choice); }, "ｱｲｺﾝﾌｧｲﾙの指定");
+    const auto type = [&](HWND d) {  // into the explorer dialog's name box, or the old dialog's
+        SetWindowTextA(GetDlgItem(d, 0x47C) ? GetDlgItem(d, 0x47C) : GetDlgItem(d, 0x480), choice.c_str());
+    };
+    DialogAnswer answer(choice.empty() ? IDCANCEL : IDOK, type, "ｱｲｺﾝﾌｧｲﾙの指定");
     w->IEButton8Click(w->IEButton8);
     return answer.Asked();
 }
@@ -45,19 +48,23 @@ TEST(SlotSelection, EveryImageSelectsItsSlotAndADoubleClickAssignsTheIcon) {
         {w->Image4, 10, w->Bevel3},  {w->Image3, 9, w->Bevel4},   {w->Image5, 1, w->Bevel5},
     };
     for (const auto& c : cases) {
-        ClickImage(w, c.image);
-        EXPECT_EQ(std::make_pair(w->Desktop->SelectedSlot, w->Desktop->RecycleFullSelected), std::make_pair(c.slot, c.slot == 10 ? 1 : 0));
-        for (int n = 1; n <= 11; ++n) EXPECT_EQ(w->Desktop->SlotBevel(n)->Visible(), w->Desktop->SlotBevel(n) == c.frame) << c.slot;
+        SCOPED_TRACE(c.slot);
         // Wine has no icons in explorer.exe and no syncui.dll: those grids select nothing.
         const icons::TIconSlot& slot = w->Desktop->Slots[c.slot];
-        ExpectGrid(w, slot.CurrentFile, w->IconListBox1->NumberOfIcons() > 0 ? slot.CurrentIndex : -1);
+        const auto expectSlotShown = [&] {
+            ExpectGrid(w, slot.CurrentFile, w->IconListBox1->NumberOfIcons() > 0 ? slot.CurrentIndex : -1);
+        };
+        ClickImage(w, c.image);
+        EXPECT_EQ(std::make_pair(w->Desktop->SelectedSlot, w->Desktop->RecycleFullSelected), std::make_pair(c.slot, c.slot == 10 ? 1 : 0));
+        for (int n = 1; n <= 11; ++n) EXPECT_EQ(w->Desktop->SlotBevel(n)->Visible(), w->Desktop->SlotBevel(n) == c.frame);
+        expectSlotShown();
         EXPECT_EQ(w->IconListBox1->UpdateCount(), 0) << "the bulk update is ended";
         // Another file in the grid, then the same image once more: its file comes back, its frame stays.
         w->DropDst3FileDrop(w->DropDst3, {other}, 0, 0);
         ASSERT_EQ(w->IconListBox1->FileName(), other);
         ClickImage(w, c.image);
-        ExpectGrid(w, slot.CurrentFile, w->IconListBox1->NumberOfIcons() > 0 ? slot.CurrentIndex : -1);
-        EXPECT_TRUE(c.frame->Visible()) << c.slot;
+        expectSlotShown();
+        EXPECT_TRUE(c.frame->Visible());
     }
     // An Inbox without a location ignores the click: My Computer stays selected.
     w->Desktop->Slots[8].CurrentFile.clear();
@@ -82,7 +89,7 @@ TEST(SlotSelection, EveryImageSelectsItsSlotAndADoubleClickAssignsTheIcon) {
     EXPECT_EQ(std::make_pair(w->Desktop->Slots[1].CurrentFile, w->Desktop->Slots[1].CurrentIndex), std::make_pair(shell32, 5));
     EXPECT_TRUE(w->Image5->Picture().Icon() != nullptr && !w->Image5->Picture().Empty()) << "the slot image is painted";
     std::string data;
-    EXPECT_TRUE(RegGet(HKEY_CLASSES_ROOT, DefaultIconKey("{20D04FE0-3AEA-1069-A2D8-08002B30309D}"), "", &data));
+    EXPECT_TRUE(RegGet(HKEY_CLASSES_ROOT, "CLSID\\{20D04FE0-3AEA-1069-A2D8-08002B30309D}\\DefaultIcon", "", &data));
     EXPECT_EQ(data, shell32 + ",5");
 }
 
@@ -125,14 +132,13 @@ TEST(IconFileDrop, ExtensionsSeveralFilesOtherPagesThePreviousFileAndTheLoadDial
     const std::string lib = WritePeIconLibrary(dir, "ソフト\\icons.icl", 9);
     w->Choosing->LastFolder = dir.Path() + "\\ソフト\\";
     EXPECT_EQ(OpenDialogChoosing(w, lib), 1);
-    EXPECT_STRCASEEQ(w->IconListBox1->FileName().c_str(), lib.c_str());
-    EXPECT_EQ(std::make_pair(w->IconListBox1->NumberOfIcons(), w->IconListBox1->ItemIndex()), std::make_pair(9, 0));
-    EXPECT_EQ(std::make_pair(w->Panel4->Caption(), w->Choosing->PreviousFile),
-              std::make_pair("Vemlora " + w->IconListBox1->FileName() + " /0", w->IconListBox1->FileName()));
+    const std::string loaded = w->IconListBox1->FileName();
+    EXPECT_STRCASEEQ(loaded.c_str(), lib.c_str());
+    EXPECT_EQ(std::make_tuple(w->IconListBox1->NumberOfIcons(), w->IconListBox1->ItemIndex(), w->Panel4->Caption(),
+                              w->Choosing->PreviousFile), std::make_tuple(9, 0, "Vemlora " + loaded + " /0", loaded));
     EXPECT_TRUE(w.Boxes().Boxes().empty());
-    std::string panel = w->Panel4->Caption();
     EXPECT_EQ(OpenDialogChoosing(w, ""), 1);
-    EXPECT_EQ(w->Panel4->Caption(), panel) << "cancelled";
+    EXPECT_EQ(w->Panel4->Caption(), "Vemlora " + loaded + " /0") << "cancelled";
 }
 
 // "標準" resets only the selected slot, "全て" every slot; neither writes the registry before "実行".
@@ -161,4 +167,3 @@ TEST(Reset, StandardResetsOnlyTheSelectedSlotAndAllEverySlot) {
     ExpectGrid(w, icons::GetShell32Path(), 32);
     EXPECT_EQ(Registry(), before);
 }
-

@@ -4,19 +4,17 @@
 
 #include <windows.h>
 #include <shlobj.h>
-#include <shobjidl.h>
 
 #include <string>
 #include <vector>
 
 #include "icons/IconLocation.h"
-#include "shell/ShellTesting.h"
+#include "shell/IdList.h"
 #include "support/IconLibraries.h"
 #include "support/MainWindow.h"
 #include "support/Shortcuts.h"
 
 using namespace testing_support;
-using shell_testing::ListOf;
 
 namespace {
 
@@ -24,16 +22,24 @@ const std::string Notepad() { return icons::GetSystemDir() + "\\notepad.exe"; }
 
 // A shortcut to the notepad with a description and arguments to keep, and an icon location when given.
 ShortcutFields Link(const std::string& iconFile = "", int iconIndex = 0) {
-    ShortcutFields f;
-    f.target = Notepad();
-    f.description = "説明はそのまま";
-    f.arguments = "/a \"ソ 表\"";
-    f.iconFile = iconFile;
-    f.iconIndex = iconIndex;
-    return f;
+    return {"説明はそのまま", Notepad(), "", "/a \"ソ 表\"", iconFile, iconIndex};
 }
 
-// The main window on the Start-menu tab, its tree rooted at a folder of the test's own.
+shell::IdList ListOf(const std::string& path) {
+    shell::IdList list;
+    EXPECT_EQ(shell::ParsePath(path, list), S_OK) << path;
+    return list;
+}
+
+// A key pressed and released on a window, and what it made happen.
+void Key(HWND window, WORD key) {
+    SendMessageA(window, WM_KEYDOWN, key, 0);
+    SendMessageA(window, WM_CHAR, key, 0);
+    SendMessageA(window, WM_KEYUP, key, 0xC0000000);
+    PumpMessages();
+}
+
+// The main window on the Start-menu tab, over a folder of the test's own once Root() is called.
 class StartMenuTab : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -44,7 +50,6 @@ protected:
         dir.MakeDir("ソフト");
         w.ShowPage(w->TabSheet5);
         PumpMessages();
-        Root();
     }
     void Root() { Tree().BaseFolder().SetIdList(ListOf(dir.Path()).get()); }
 
@@ -56,6 +61,11 @@ protected:
         Tree().SelectIdList(ListOf(name.empty() ? dir.Path() : dir / name).get());
         ASSERT_TRUE(Tree().Selected()) << name;
         form().PTShellTree1MouseDown(&Tree(), ui::TMouseButton::mbLeft, 0, 0, 0);
+    }
+    // Icon `index` of the grid's file picked with a double click.
+    void Pick(int index) {
+        form().IconListBox1->SetItemIndex(index);
+        form().IconListBox1DblClick(form().IconListBox1);
     }
 
     std::vector<bool> Enabled() {
@@ -70,21 +80,13 @@ protected:
 
 }  // namespace
 
-TEST(StartMenuTabStart, TheTreeShowsTheStartMenuAndNoItem) {
-    MainWindow w;
-    w.ShowPage(w->TabSheet5);
-    PumpMessages();
-    shell::TPTShellTree& tree = *w->PTShellTree1;
-    ASSERT_NE(tree.Items().GetFirstNode(), nullptr);
-    EXPECT_TRUE(tree.Items().GetFirstNode()->Expanded());
-    EXPECT_EQ(tree.NodeData(tree.Items().GetFirstNode())->PathName(), shell::SpecialFolderPath(nullptr, CSIDL_STARTMENU));
-    EXPECT_EQ(w->Label8->Caption(), "");
-    EXPECT_FALSE(w->IEButton10->Enabled());
-    EXPECT_FALSE(w->IconListBox1->Enabled());
-}
-
 // Each click reads the item the tree selected; what shows afterwards does not depend on what showed before.
 TEST_F(StartMenuTab, ClickedItemsShowTheirIconOrNothing) {
+    // Shown first, the tree holds the Start menu, opened.
+    ui::TTreeNode* top = Tree().Items().GetFirstNode();
+    ASSERT_TRUE(top && top->Expanded());
+    EXPECT_EQ(Tree().NodeData(top)->PathName(), shell::SpecialFolderPath(nullptr, CSIDL_STARTMENU));
+    Root();
     const struct {
         std::string item;
         bool shown;
@@ -126,11 +128,11 @@ TEST_F(StartMenuTab, ClickedItemsShowTheirIconOrNothing) {
 
 TEST_F(StartMenuTab, TheChangeButtonWritesThePickedIconAndKeepsTheRest) {
     const std::string link = dir / "表示.lnk";
+    Root();
     Click("表示.lnk");
     // A double click on icon 5 of another file writes it at once: the change button is enabled.
     form().IconListBox1->SetFileName(lib);
-    form().IconListBox1->SetItemIndex(5);
-    form().IconListBox1DblClick(form().IconListBox1);
+    Pick(5);
     EXPECT_EQ(ReadShortcut(link), Link(lib, 5));
     // "Back to standard" shows the target's first icon without writing; the change button writes it.
     Root();
@@ -141,23 +143,43 @@ TEST_F(StartMenuTab, TheChangeButtonWritesThePickedIconAndKeepsTheRest) {
     EXPECT_EQ(ReadFileBytes(link), before);
     form().IEButton10Click(form().IEButton10);
     EXPECT_EQ(ReadShortcut(link), Link(Notepad(), 0));
-}
-
-// After a press that read no shortcut, the change button writes nothing: no file beside a
-// folder or a plain file, and the shortcut shown before stays as it is.
-TEST_F(StartMenuTab, ChangeAfterAnItemWithoutShortcutWritesNothing) {
-    const std::string link = dir / "表示.lnk";
-    const std::string before = ReadFileBytes(link);
+    // After a press that read no shortcut the change button writes nothing: no file beside a
+    // folder or a plain file, and the shortcut shown before stays as it is.
     for (const std::string item : {"ソフト", "読んで.txt"}) {
-        SCOPED_TRACE(item);
         Root();
         Click("表示.lnk");
         Click(item);
         form().StartMenu->MenuIconFile = lib;  // as if an icon had been picked meanwhile
         form().IEButton10Click(form().IEButton10);
-        EXPECT_FALSE(FileExistsA(dir / (item + ".lnk")));
-        EXPECT_EQ(ReadFileBytes(link), before);
+        EXPECT_FALSE(FileExistsA(dir / (item + ".lnk"))) << item;
+        EXPECT_EQ(ReadShortcut(link), Link(Notepad(), 0)) << item;
     }
+}
+
+// A shortcut renamed after it was read: a pick follows a rename in the tree, and after one from
+// outside writes nothing (no file made under the old name) and says so.
+TEST_F(StartMenuTab, APickWritesOnlyTheShortcutThatIsThere) {
+    Root();
+    Click("表示.lnk");
+    const HWND tree = Tree().Handle();
+    Key(tree, VK_F2);
+    const HWND edit = reinterpret_cast<HWND>(SendMessageA(tree, TVM_GETEDITCONTROL, 0, 0));
+    ASSERT_NE(edit, nullptr);
+    char label[MAX_PATH] = {};  // as it shows, with ".lnk" where the shell shows it
+    GetWindowTextA(edit, label, MAX_PATH);
+    SetWindowTextA(edit, std::string(label).replace(0, std::string("表示").size(), "新").c_str());
+    Key(edit, VK_RETURN);
+    Pick(4);
+    EXPECT_EQ(NamesIn(dir.Path(), "*.lnk"), (std::vector<std::string>{"メモ帳.lnk", "新.lnk"}));
+    EXPECT_EQ(ReadShortcut(dir / "新.lnk"), Link(lib, 4));
+    Root();
+    Click("新.lnk");
+    ASSERT_TRUE(MoveFileA((dir / "新.lnk").c_str(), (dir / "外.lnk").c_str()));
+    Pick(2);
+    EXPECT_EQ(NamesIn(dir.Path(), "*.lnk"), (std::vector<std::string>{"メモ帳.lnk", "外.lnk"}));
+    EXPECT_EQ(ReadShortcut(dir / "外.lnk"), Link(lib, 4));
+    EXPECT_EQ(w.Boxes().Boxes().size(), 1u);
+    EXPECT_FALSE(form().IEButton10->Enabled()) << "the gone shortcut is shown no more";
 }
 
 // The roots the tree is filled with, in order, by each action.

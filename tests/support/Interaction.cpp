@@ -50,11 +50,6 @@ BOOL CALLBACK DialogAnswer::Found(HWND wnd, LPARAM) {
     return TRUE;
 }
 
-void TypeFileName(HWND dialog, const std::string& name) {
-    HWND edit = GetDlgItem(dialog, 0x47C);  // the explorer dialog's name box; the old dialog's is 0x480
-    SetWindowTextA(edit ? edit : GetDlgItem(dialog, 0x480), name.c_str());
-}
-
 std::vector<UINT> EnabledMenuItems(HMENU popup) {
     std::vector<UINT> ids;
     for (int i = 0, n = GetMenuItemCount(popup); i < n; ++i)

@@ -34,10 +34,7 @@ struct ShownControl {
 
 // Empties the clipboard when the scope ends.
 struct ClipboardScope {
-    ClipboardScope() = default;
     ~ClipboardScope();
-    ClipboardScope(const ClipboardScope&) = delete;
-    ClipboardScope& operator=(const ClipboardScope&) = delete;
 };
 
 // While it lives, answers every dialog of this thread that comes up (a visible #32770 window,
@@ -61,9 +58,6 @@ private:
     std::vector<HWND> answered_;
     DialogAnswer* previous_ = nullptr;
 };
-
-// The name box of a file dialog: types `name` into it.
-void TypeFileName(HWND dialog, const std::string& name);
 
 // The command identifiers of a popup menu's enabled items, separators left out, in order.
 std::vector<UINT> EnabledMenuItems(HMENU popup);

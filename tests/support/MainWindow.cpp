@@ -1,24 +1,18 @@
 #include "support/MainWindow.h"
 
-#include <shlobj.h>
-
 #include <cstdlib>
-#include <cstring>
 
 #include "app/Probe.h"
 
 namespace testing_support {
 
 namespace {
-const char kShellFolders[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
+const std::string kExplorer = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\";
 }
 
 MainWindow::MainWindow(const std::function<void()>& seed) {
-    registry_ = std::make_unique<RegistrySandbox>();
-    boxes_ = std::make_unique<MessageBoxCapture>();
-    desktop_ = std::make_unique<TempDir>();
-    registry_->CopyFromReal(HKEY_CURRENT_USER, kShellFolders);
-    RegSet(HKEY_CURRENT_USER, kShellFolders, "Desktop", desktop_->Path());
+    registry_.CopyFromReal(HKEY_CURRENT_USER, kExplorer + "Shell Folders");
+    RegSet(HKEY_CURRENT_USER, kExplorer + "Shell Folders", "Desktop", desktop_.Path());
     ui::Application().SetTitle("Vemlora");
     if (seed) seed();
     form_ = std::make_unique<TForm1>(nullptr);
@@ -29,9 +23,6 @@ MainWindow::MainWindow(const std::function<void()>& seed) {
 MainWindow::~MainWindow() {
     form_.reset();
     PumpMessages();
-    desktop_.reset();
-    boxes_.reset();
-    registry_.reset();
 }
 
 std::string MainWindow::Caption() {
@@ -41,11 +32,10 @@ std::string MainWindow::Caption() {
 }
 
 void MainWindow::ShowPage(ui::TTabSheet* page) {
-    ui::TPageControl* pc = form_->PageControl1;
-    int index = page->PageIndex();
-    SendMessageA(pc->Handle(), TCM_SETCURSEL, index, 0);
-    NMHDR hdr = {pc->Handle(), static_cast<UINT_PTR>(GetDlgCtrlID(pc->Handle())), static_cast<UINT>(TCN_SELCHANGE)};
-    SendMessageA(GetParent(pc->Handle()), WM_NOTIFY, hdr.idFrom, reinterpret_cast<LPARAM>(&hdr));
+    const HWND tabs = form_->PageControl1->Handle();
+    SendMessageA(tabs, TCM_SETCURSEL, page->PageIndex(), 0);
+    NMHDR hdr = {tabs, static_cast<UINT_PTR>(GetDlgCtrlID(tabs)), static_cast<UINT>(TCN_SELCHANGE)};
+    SendMessageA(GetParent(tabs), WM_NOTIFY, hdr.idFrom, reinterpret_cast<LPARAM>(&hdr));
 }
 
 void MainWindow::DropFiles(HWND target, const std::vector<std::string>& files) {
@@ -60,17 +50,10 @@ void MainWindow::ClickAt(HWND target, int x, int y) {
 }
 
 void SetStartMenuFolder(const std::string& folder) {
-    for (const char* key : {"Shell Folders", "User Shell Folders"})
-        RegSet(HKEY_CURRENT_USER, std::string("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\") + key,
-               "Start Menu", folder);
+    for (const char* key : {"Shell Folders", "User Shell Folders"}) RegSet(HKEY_CURRENT_USER, kExplorer + key, "Start Menu", folder);
 }
 
-std::string DefaultIconKey(const std::string& clsid) { return "CLSID\\" + clsid + "\\DefaultIcon"; }
-
-std::string Personality() {
-    const char* v = std::getenv("VEMLORA_WINVER");
-    return v ? v : "";
-}
+std::string Personality() { return std::getenv("VEMLORA_WINVER") ? std::getenv("VEMLORA_WINVER") : ""; }
 
 bool PerUserRun() { return app::ProbeOperatingSystem().OsFlag == "YES"; }
 

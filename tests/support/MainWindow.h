@@ -16,14 +16,12 @@ public:
     // `seed` fills the private registry before the window starts.
     explicit MainWindow(const std::function<void()>& seed = nullptr);
     ~MainWindow();
-    MainWindow(const MainWindow&) = delete;
-    MainWindow& operator=(const MainWindow&) = delete;
 
     TForm1& Form() { return *form_; }
     TForm1* operator->() { return form_.get(); }
-    MessageBoxCapture& Boxes() { return *boxes_; }
+    MessageBoxCapture& Boxes() { return boxes_; }
     // The desktop folder the window's shortcut component looks in.
-    const std::string& Desktop() const { return desktop_->Path(); }
+    const std::string& Desktop() const { return desktop_.Path(); }
     std::string Caption();
     // Switches the tab page as the user does: the control's notification, then the handler.
     void ShowPage(ui::TTabSheet* page);
@@ -33,16 +31,14 @@ public:
     static void ClickAt(HWND target, int x, int y);
 
 private:
-    std::unique_ptr<RegistrySandbox> registry_;
-    std::unique_ptr<MessageBoxCapture> boxes_;
-    std::unique_ptr<TempDir> desktop_;
+    RegistrySandbox registry_;
+    MessageBoxCapture boxes_;
+    TempDir desktop_;
     std::unique_ptr<TForm1> form_;
 };
 
 // Points the Start menu of the (private) registry at `folder`; called from a window's `seed`.
 void SetStartMenuFolder(const std::string& folder);
-// The DefaultIcon key of a class below HKEY_CLASSES_ROOT.
-std::string DefaultIconKey(const std::string& clsid);
 // The Windows personality of this run: "win95", "win98", "nt40" or "" (the default NT).
 std::string Personality();
 // Whether this run reads the per-user keys ("YES" systems).

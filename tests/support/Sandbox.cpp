@@ -7,6 +7,9 @@
 #include <atomic>
 #include <cstdio>
 #include <cstring>
+#include <functional>
+
+#include "ui/Handles.h"
 
 namespace testing_support {
 
@@ -14,24 +17,37 @@ namespace {
 
 std::atomic<int> g_counter{0};
 
-HKEY CreateReal(HKEY parent, const std::string& path) {
-    HKEY key = nullptr;
-    RegCreateKeyExA(parent, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr);
+ui::KeyHandle CreateReal(HKEY parent, const std::string& path) {
+    ui::KeyHandle key;
+    RegCreateKeyExA(parent, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(), nullptr);
     return key;
 }
 
-void CopyValues(HKEY from, HKEY to) {
-    for (DWORD i = 0;; ++i) {
-        char name[512];
-        DWORD nameLen = sizeof(name), type = 0, size = 0;
-        BYTE data[8192];
-        size = sizeof(data);
-        if (RegEnumValueA(from, i, name, &nameLen, nullptr, &type, data, &size) != ERROR_SUCCESS) break;
-        RegSetValueExA(to, name, 0, type, data, size);
-    }
+ui::KeyHandle OpenReal(HKEY parent, const std::string& path) {
+    ui::KeyHandle key;
+    RegOpenKeyExA(parent, path.c_str(), 0, KEY_READ, key.put());
+    return key;
+}
+
+// Calls `each` with every value of a key: its name, type and data.
+void ForEachValue(HKEY key, const std::function<void(const char*, DWORD, const BYTE*, DWORD)>& each) {
+    char name[512];
+    BYTE data[8192];
+    for (DWORD i = 0, nameLen = sizeof name, type = 0, size = sizeof data;
+         RegEnumValueA(key, i, name, &nameLen, nullptr, &type, data, &size) == ERROR_SUCCESS;
+         ++i, nameLen = sizeof name, size = sizeof data)
+        each(name, type, data, size);
+}
+
+// CreateFileA's handle, or none: its failure value is not the one the handle's owner knows.
+ui::KernelHandle OpenFile(const std::string& path, DWORD access, DWORD disposition) {
+    const HANDLE h = CreateFileA(path.c_str(), access, FILE_SHARE_READ, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    return ui::KernelHandle(h == INVALID_HANDLE_VALUE ? nullptr : h);
 }
 
 thread_local MessageBoxCapture* t_capture = nullptr;
+
+const HKEY kRoots[3] = {HKEY_CLASSES_ROOT, HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE};
 
 }  // namespace
 
@@ -42,123 +58,76 @@ RegistrySandbox::RegistrySandbox() {
     scratchPath_ = name;
     // A run that crashed left its sandbox behind; a later process of the same number starts clean.
     SHDeleteKeyA(HKEY_CURRENT_USER, scratchPath_.c_str());
-    scratch_ = CreateReal(HKEY_CURRENT_USER, scratchPath_);
+    const ui::KeyHandle scratch = CreateReal(HKEY_CURRENT_USER, scratchPath_);
     const char* parts[3] = {"HKCR", "HKCU", "HKLM"};
-    HKEY roots[3] = {HKEY_CLASSES_ROOT, HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE};
-    HKEY subs[3];
+    ui::KeyHandle subs[3];
     for (int i = 0; i < 3; ++i) {
-        subs[i] = CreateReal(scratch_, parts[i]);
-        RegOpenKeyExA(roots[i], "", 0, KEY_ALL_ACCESS, &realRoots_[i]);
+        subs[i] = CreateReal(scratch.get(), parts[i]);
+        RegOpenKeyExA(kRoots[i], "", 0, KEY_ALL_ACCESS, &realRoots_[i]);
     }
-    for (int i = 0; i < 3; ++i) {
-        RegOverridePredefKey(roots[i], subs[i]);
-        RegCloseKey(subs[i]);
-    }
+    for (int i = 0; i < 3; ++i) RegOverridePredefKey(kRoots[i], subs[i].get());
 }
 
 RegistrySandbox::~RegistrySandbox() {
-    RegOverridePredefKey(HKEY_CLASSES_ROOT, nullptr);
-    RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
-    RegOverridePredefKey(HKEY_LOCAL_MACHINE, nullptr);
-    for (HKEY k : realRoots_)
-        if (k) RegCloseKey(k);
-    if (scratch_) RegCloseKey(scratch_);
-    SHDeleteKeyA(HKEY_CURRENT_USER, scratchPath_.c_str());
-    HKEY parent = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, "Software", 0, KEY_ALL_ACCESS, &parent) == ERROR_SUCCESS) {
-        RegDeleteKeyA(parent, "VemloraTestSandbox");  // only when no other sandbox is left
-        RegCloseKey(parent);
+    for (int i = 0; i < 3; ++i) {
+        RegOverridePredefKey(kRoots[i], nullptr);
+        if (realRoots_[i]) RegCloseKey(realRoots_[i]);
     }
+    SHDeleteKeyA(HKEY_CURRENT_USER, scratchPath_.c_str());
+    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\VemloraTestSandbox");  // only when no other sandbox is left
 }
 
 void RegistrySandbox::CopyFromReal(HKEY root, const std::string& key) {
-    int i = root == HKEY_CLASSES_ROOT ? 0 : root == HKEY_CURRENT_USER ? 1 : 2;
-    HKEY from = nullptr;
-    if (RegOpenKeyExA(realRoots_[i], key.c_str(), 0, KEY_READ, &from) != ERROR_SUCCESS) return;
-    HKEY to = CreateReal(root, key);
-    if (to) {
-        CopyValues(from, to);
-        RegCloseKey(to);
-    }
-    RegCloseKey(from);
+    const ui::KeyHandle from = OpenReal(realRoots_[std::find(kRoots, kRoots + 3, root) - kRoots], key);
+    const ui::KeyHandle to = from ? CreateReal(root, key) : ui::KeyHandle();
+    if (to)
+        ForEachValue(from.get(), [&](const char* name, DWORD type, const BYTE* data, DWORD size) {
+            RegSetValueExA(to.get(), name, 0, type, data, size);
+        });
 }
 
 bool RegSet(HKEY root, const std::string& key, const std::string& value, const std::string& data) {
-    HKEY k = CreateReal(root, key);
-    if (!k) return false;
-    LONG rc = RegSetValueExA(k, value.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
-                             static_cast<DWORD>(data.size() + 1));
-    RegCloseKey(k);
-    return rc == ERROR_SUCCESS;
+    const ui::KeyHandle k = CreateReal(root, key);
+    return k && RegSetValueExA(k.get(), value.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                               static_cast<DWORD>(data.size() + 1)) == ERROR_SUCCESS;
 }
 
 bool RegGet(HKEY root, const std::string& key, const std::string& value, std::string* data) {
-    HKEY k = nullptr;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
     char buf[8192];
     DWORD size = sizeof(buf) - 1, type = 0;
-    LONG rc = RegQueryValueExA(k, value.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buf), &size);
-    RegCloseKey(k);
-    if (rc != ERROR_SUCCESS) return false;
-    buf[size] = 0;
+    const ui::KeyHandle k = OpenReal(root, key);
+    if (!k || RegQueryValueExA(k.get(), value.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buf), &size) !=
+                  ERROR_SUCCESS)
+        return false;
     if (data) *data = std::string(buf, strnlen(buf, size));
     return true;
 }
 
-bool RegKeyPresent(HKEY root, const std::string& key) {
-    HKEY k = nullptr;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
-    RegCloseKey(k);
-    return true;
-}
+bool RegKeyPresent(HKEY root, const std::string& key) { return static_cast<bool>(OpenReal(root, key)); }
 
 bool RegValuePresent(HKEY root, const std::string& key, const std::string& value) {
-    HKEY k = nullptr;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
-    LONG rc = RegQueryValueExA(k, value.c_str(), nullptr, nullptr, nullptr, nullptr);
-    RegCloseKey(k);
-    return rc == ERROR_SUCCESS;
-}
-
-bool RegEntry::operator<(const RegEntry& o) const {
-    if (key != o.key) return key < o.key;
-    if (value != o.value) return value < o.value;
-    if (type != o.type) return type < o.type;
-    return data < o.data;
+    const ui::KeyHandle k = OpenReal(root, key);
+    return k && RegQueryValueExA(k.get(), value.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
 }
 
 static void DumpInto(HKEY k, const std::string& path, std::vector<RegEntry>* out) {
-    bool any = false;
-    for (DWORD i = 0;; ++i) {
-        char name[512];
-        DWORD nameLen = sizeof(name), type = 0;
-        BYTE data[8192];
-        DWORD size = sizeof(data);
-        if (RegEnumValueA(k, i, name, &nameLen, nullptr, &type, data, &size) != ERROR_SUCCESS) break;
-        std::string text(reinterpret_cast<char*>(data), size);
+    const size_t before = out->size();
+    ForEachValue(k, [&](const char* name, DWORD type, const BYTE* data, DWORD size) {
+        std::string text(reinterpret_cast<const char*>(data), size);
         if ((type == REG_SZ || type == REG_EXPAND_SZ) && !text.empty() && text.back() == '\0') text.pop_back();
         out->push_back({path, name, type, text});
-        any = true;
-    }
-    if (!any) out->push_back({path, "", 0, ""});
-    for (DWORD i = 0;; ++i) {
-        char name[512];
-        DWORD nameLen = sizeof(name);
-        if (RegEnumKeyExA(k, i, name, &nameLen, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-        HKEY sub = nullptr;
-        if (RegOpenKeyExA(k, name, 0, KEY_READ, &sub) == ERROR_SUCCESS) {
-            DumpInto(sub, path.empty() ? name : path + "\\" + name, out);
-            RegCloseKey(sub);
-        }
-    }
+    });
+    if (out->size() == before) out->push_back({path, "", 0, ""});
+    char name[512];
+    for (DWORD i = 0, nameLen = sizeof name;
+         RegEnumKeyExA(k, i, name, &nameLen, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+         ++i, nameLen = sizeof name)
+        if (const ui::KeyHandle sub = OpenReal(k, name)) DumpInto(sub.get(), path.empty() ? name : path + "\\" + name, out);
 }
 
 std::vector<RegEntry> RegDump(HKEY root, const std::string& key) {
     std::vector<RegEntry> out;
-    HKEY k = nullptr;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return out;
-    DumpInto(k, key, &out);
-    RegCloseKey(k);
+    if (const ui::KeyHandle k = OpenReal(root, key)) DumpInto(k.get(), key, &out);
     std::sort(out.begin(), out.end());
     return out;
 }
@@ -185,54 +154,32 @@ TempDir::~TempDir() {
 }
 
 std::string TempDir::MakeDir(const std::string& name) const {
-    std::string full = path_;
-    size_t start = 0;
-    while (start <= name.size()) {
-        size_t end = name.find('\\', start);
-        if (end == std::string::npos) end = name.size();
-        full += "\\" + name.substr(start, end - start);
-        CreateDirectoryA(full.c_str(), nullptr);
-        start = end + 1;
-    }
-    return full;
+    for (size_t end = name.find('\\'); end != std::string::npos; end = name.find('\\', end + 1))
+        CreateDirectoryA((*this / name.substr(0, end)).c_str(), nullptr);
+    CreateDirectoryA((*this / name).c_str(), nullptr);
+    return *this / name;
 }
 
 std::string TempDir::WriteFile(const std::string& name, const std::string& bytes) const {
-    size_t slash = name.rfind('\\');
+    const size_t slash = name.rfind('\\');
     if (slash != std::string::npos) MakeDir(name.substr(0, slash));
-    std::string full = path_ + "\\" + name;
-    HANDLE h = CreateFileA(full.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h != INVALID_HANDLE_VALUE) {
-        DWORD written = 0;
-        ::WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-        CloseHandle(h);
-    }
-    return full;
+    DWORD written = 0;
+    if (const ui::KernelHandle h = OpenFile(*this / name, GENERIC_WRITE, CREATE_ALWAYS))
+        ::WriteFile(h.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+    return *this / name;
 }
 
 bool RemoveTree(const std::string& path) {
-    WIN32_FIND_DATAA fd;
-    HANDLE h = FindFirstFileA((path + "\\*").c_str(), &fd);
-    if (h != INVALID_HANDLE_VALUE) {
-        do {
-            std::string n = fd.cFileName;
-            if (n == "." || n == "..") continue;
-            std::string full = path + "\\" + n;
-            SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-            if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(full);
-            else
-                DeleteFileA(full.c_str());
-        } while (FindNextFileA(h, &fd));
-        FindClose(h);
+    for (const std::string& name : NamesIn(path)) {
+        const std::string full = path + "\\" + name;
+        const DWORD attributes = GetFileAttributesA(full.c_str());
+        SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+            RemoveTree(full);
+        else
+            DeleteFileA(full.c_str());
     }
     return RemoveDirectoryA(path.c_str()) != 0;
-}
-
-std::wstring WideText(const std::string& ansi) {
-    std::wstring wide(ansi.size() + 1, L'\0');
-    wide.resize(MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, &wide[0], static_cast<int>(wide.size())) - 1);
-    return wide;
 }
 
 bool FileExistsA(const std::string& path) {
@@ -242,31 +189,26 @@ bool FileExistsA(const std::string& path) {
 
 std::string ReadFileBytes(const std::string& path) {
     std::string out;
-    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return out;
+    const ui::KernelHandle h = OpenFile(path, GENERIC_READ, OPEN_EXISTING);
     char buf[65536];
     DWORD got = 0;
-    while (ReadFile(h, buf, sizeof(buf), &got, nullptr) && got > 0) out.append(buf, got);
-    CloseHandle(h);
+    while (h && ReadFile(h.get(), buf, sizeof(buf), &got, nullptr) && got > 0)
+        out.append(buf, got);
     return out;
 }
 
 std::vector<std::string> NamesIn(const std::string& folder, const std::string& pattern) {
     std::vector<std::string> names;
     WIN32_FIND_DATAA found;
-    HANDLE find = FindFirstFileA((folder + "\\" + pattern).c_str(), &found);
-    if (find == INVALID_HANDLE_VALUE) return names;
-    do {
-        const std::string name = found.cFileName;
-        if (name != "." && name != "..") names.push_back(name);
-    } while (FindNextFileA(find, &found));
-    FindClose(find);
+    const ui::FindHandle find(FindFirstFileA((folder + "\\" + pattern).c_str(), &found));
+    for (bool more = static_cast<bool>(find); more; more = FindNextFileA(find.get(), &found))
+        if (std::strcmp(found.cFileName, ".") != 0 && std::strcmp(found.cFileName, "..") != 0)
+            names.push_back(found.cFileName);
     std::sort(names.begin(), names.end());
     return names;
 }
 
-MessageBoxCapture::MessageBoxCapture() {
-    previous_ = t_capture;
+MessageBoxCapture::MessageBoxCapture() : previous_(t_capture) {
     t_capture = this;
     hook_ = SetWindowsHookExA(WH_CBT, &MessageBoxCapture::Hook, nullptr, GetCurrentThreadId());
 }
@@ -288,7 +230,7 @@ LRESULT CALLBACK MessageBoxCapture::Hook(int code, WPARAM wp, LPARAM lp) {
             char text[4096] = {};
             GetDlgItemTextA(wnd, 0xFFFF, text, sizeof(text));
             self->boxes_.push_back({text});
-            PostMessageA(wnd, WM_COMMAND, self->answer_, 0);
+            PostMessageA(wnd, WM_COMMAND, IDOK, 0);
         }
     }
     return CallNextHookEx(self ? self->hook_ : nullptr, code, wp, lp);
@@ -301,13 +243,8 @@ HGLOBAL MakeDrop(const std::vector<std::string>& paths, POINT pt) {
     auto* df = static_cast<DROPFILES*>(GlobalLock(h));
     df->pFiles = sizeof(DROPFILES);
     df->pt = pt;
-    df->fNC = FALSE;
-    df->fWide = FALSE;
     char* out = reinterpret_cast<char*>(df) + sizeof(DROPFILES);
-    for (const std::string& p : paths) {
-        std::memcpy(out, p.c_str(), p.size() + 1);
-        out += p.size() + 1;
-    }
+    for (const std::string& p : paths) out = std::copy(p.c_str(), p.c_str() + p.size() + 1, out);
     GlobalUnlock(h);
     return h;
 }
@@ -325,14 +262,12 @@ void PumpMessages(int rounds) {
 
 std::string SystemDir() {
     char buf[MAX_PATH];
-    UINT n = GetSystemDirectoryA(buf, MAX_PATH);
-    return std::string(buf, n);
+    return std::string(buf, GetSystemDirectoryA(buf, MAX_PATH));
 }
 
 std::string WindowsDir() {
     char buf[MAX_PATH];
-    UINT n = GetWindowsDirectoryA(buf, MAX_PATH);
-    return std::string(buf, n);
+    return std::string(buf, GetWindowsDirectoryA(buf, MAX_PATH));
 }
 
 }  // namespace testing_support

@@ -2,8 +2,8 @@
 // Test isolation: a private registry and a private folder for one test, both gone afterwards.
 #include <windows.h>
 
-#include <functional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace testing_support {
@@ -22,7 +22,6 @@ public:
     void CopyFromReal(HKEY root, const std::string& key);
 
 private:
-    HKEY scratch_ = nullptr;
     std::string scratchPath_;
     HKEY realRoots_[3] = {};
 };
@@ -39,10 +38,9 @@ struct RegEntry {
     std::string value;  // value name, "" for the default value
     DWORD type = 0;
     std::string data;
-    bool operator==(const RegEntry& o) const {
-        return key == o.key && value == o.value && type == o.type && data == o.data;
-    }
-    bool operator<(const RegEntry& o) const;
+    auto Tied() const { return std::tie(key, value, type, data); }
+    bool operator==(const RegEntry& o) const { return Tied() == o.Tied(); }
+    bool operator<(const RegEntry& o) const { return Tied() < o.Tied(); }
 };
 // Every value below `key` (inclusive), sorted; keys without values appear with type 0.
 std::vector<RegEntry> RegDump(HKEY root, const std::string& key = "");
@@ -65,21 +63,13 @@ private:
 };
 
 bool RemoveTree(const std::string& path);
-// A path or name in the ANSI code page as the wide text the COM calls take.
-std::wstring WideText(const std::string& ansi);
-// The same; a template, so that a function of this name a test defines for itself is taken before it.
-template <class Text>
-std::wstring Wide(const Text& ansi) {
-    return WideText(ansi);
-}
 // The names in a folder that match a pattern ("*": all), without "." and "..", sorted.
 std::vector<std::string> NamesIn(const std::string& folder, const std::string& pattern = "*");
 bool FileExistsA(const std::string& path);
 std::string ReadFileBytes(const std::string& path);
 
-// Records every message box shown on this thread and closes it at once with its
-// default button (or the one set with SetAnswer), so that no box blocks a test. Active while
-// the object lives.
+// Records the text of every message box shown on this thread and closes it at once with its
+// default button, so that no box blocks a test. Active while the object lives.
 class MessageBoxCapture {
 public:
     struct Box {
@@ -91,15 +81,12 @@ public:
     MessageBoxCapture& operator=(const MessageBoxCapture&) = delete;
     const std::vector<Box>& Boxes() const { return boxes_; }
     void Clear() { boxes_.clear(); }
-    // The button that answers the next boxes (IDYES for the shell's questions).
-    void SetAnswer(int button) { answer_ = button; }
 
 private:
     static LRESULT CALLBACK Hook(int code, WPARAM wp, LPARAM lp);
     HHOOK hook_ = nullptr;
     MessageBoxCapture* previous_ = nullptr;
     std::vector<Box> boxes_;
-    int answer_ = IDOK;
 };
 
 // A file drop as the shell hands it over: DROPFILES followed by the ANSI paths,

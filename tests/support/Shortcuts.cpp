@@ -6,8 +6,8 @@
 #include <tuple>
 #include <vector>
 
-#include "support/Sandbox.h"
 #include "ui/Handles.h"
+#include "ui/SysUtils.h"
 
 namespace testing_support {
 
@@ -52,14 +52,14 @@ bool WriteShortcut(const std::string& path, const ShortcutFields& f) {
     s.link->SetArguments(f.arguments.c_str());
     s.link->SetWorkingDirectory(f.workingDir.c_str());
     s.link->SetHotkey(f.hotKey);
-    return SUCCEEDED(s.file->Save(Wide(path).c_str(), TRUE));
+    return SUCCEEDED(s.file->Save(ui::WideString(path).c_str(), TRUE));
 }
 
 ShortcutFields ReadShortcut(const std::string& path) {
     ui::ComScope com;
     ShellShortcut s;
     ShortcutFields f;
-    if (!s.file || FAILED(s.file->Load(Wide(path).c_str(), STGM_READ))) return f;
+    if (!s.file || FAILED(s.file->Load(ui::WideString(path).c_str(), STGM_READ))) return f;
     std::vector<char> buffer(1 << 16);
     const auto ask = [&](const std::function<void(char*, int)>& get) {
         std::fill(buffer.begin(), buffer.end(), '\0');
