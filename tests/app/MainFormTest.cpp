@@ -1,14 +1,57 @@
+// The main window's start-up and tab pages on a registry of the test's own, and the probe of the
+// Windows version under it.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <cstdlib>
+#include <iterator>
 #include <map>
+#include <string>
+#include <vector>
 
+#include "app/Probe.h"
 #include "icons/IconLocation.h"
+#include "icons/IconSlots.h"
+#include "support/IconLibraries.h"
 #include "support/MainWindow.h"
 
 using namespace testing_support;
+
+// Every kind of damaged icon file that once ended the program inside the platform's icon
+// extraction, named by the desktop objects' stored locations: the program starts all the same, and
+// shows them as files without icons.
+TEST(MainWindow, DamagedIconFilesOfEveryKindStartAsFilesWithoutIcons) {
+    // Slot 1 first: selected at start-up, the grid shows it. Its keys are the program's own; the
+    // registry tests check them. Where the window reads: the per-user key on "YES" systems where
+    // the slot has one.
+    const int slots[] = {1, 2, 4, 5, 7, 8, 9, 10, 6, 11};
+    const icons::TIconSlotTable table;
+    const std::vector<TDamagedIconFile> damaged = DamagedIconFiles();
+    ASSERT_LE(damaged.size(), std::size(slots));
+    TempDir dir;
+    std::vector<std::string> paths;
+    for (const TDamagedIconFile& d : damaged) paths.push_back(dir.WriteFile(d.name, d.bytes));
+    MainWindow w([&] {
+        for (size_t i = 0; i < paths.size(); ++i) {
+            const icons::TIconSlot& slot = table[slots[i]];
+            const bool user = !slot.UserClassesKey.empty() && PerUserRun();
+            RegSet(user ? HKEY_CURRENT_USER : HKEY_CLASSES_ROOT, user ? slot.UserClassesKey : slot.ClassesKey,
+                   slot.ValueName, paths[i] + ",0");
+        }
+        RegSet(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Desktop\\NameSpace\\" +
+                                       std::string(icons::kRecycleBinClsid), "", "くずかご");
+    });
+    RedrawWindow(w->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    for (size_t i = 0; i < paths.size(); ++i)
+        EXPECT_EQ(w->Desktop->Slots[slots[i]].CurrentFile, paths[i]) << damaged[i].name;
+    EXPECT_EQ(w->Edit1->Text(), "くずかご");
+    const auto& grid = *w->IconListBox1;
+    EXPECT_EQ(std::make_tuple(grid.FileName(), grid.NumberOfIcons(), w.Caption()),
+              std::make_tuple(paths[0], 0, "Vemlora " + paths[0] + " /-1"));
+    w->Image15Click(w->Image15);  // slot 4, the third
+    EXPECT_EQ(std::make_pair(grid.FileName(), grid.NumberOfIcons()), std::make_pair(paths[2], 0));
+}
 
 // Start-up selects My Computer; the window answers as the run's Windows personality and display depth.
 TEST(MainWindow, StartUpSelectionPersonalityAndColourDepth) {
@@ -58,4 +101,32 @@ TEST(MainWindow, TabPagesSwitchTheRightHandSide) {
     // Back on the desktop page the same slot is selected again.
     EXPECT_EQ(w->Desktop->SelectedSlot, 1);
     EXPECT_TRUE(w->Bevel5->Visible());
+}
+
+TEST(OsProbe, ClassifiesEveryPlatform) {
+    auto Version = [](DWORD major, DWORD minor, DWORD build, DWORD platform) {
+        return OSVERSIONINFOA{sizeof(OSVERSIONINFOA), major, minor, build, platform, {}};
+    };
+    struct { OSVERSIONINFOA version; const char* flag; bool win98; const char* line; } cases[] = {
+        {Version(4, 0, 0x040003B6, 1), "NO", false, "Your OS is Windows 95 4.0 Build 950"},
+        {Version(4, 10, 0x040A07CE, 1), "YES", true, "Your OS is Windows 98 4.10 Build 1998"},
+        {Version(4, 0, 1381, 2), "YES", false, "Your OS is Windows NT 4.0 Build 1381"},
+        {Version(3, 10, 0, 0), "NO", false, "Your OS is Win32s on Windows 3.1 3.10 Build 0"},
+        // An unknown platform has no name: a blank follows "is " directly.
+        {Version(5, 0, 7, 3), "NO", false, "Your OS is  5.0 Build 7"},
+        // The Windows 98 rule needs a minor version above 4 and a build field of at least 1998,
+        // the whole field compared as a signed number.
+        {Version(4, 5, 1997, 1), "NO", false, "Your OS is Windows 95 4.5 Build 1997"},
+        {Version(4, 4, 0x040A07CE, 1), "NO", false, "Your OS is Windows 95 4.4 Build 1998"},
+        {Version(4, 10, 0x80000000u, 1), "NO", false, "Your OS is Windows 95 4.10 Build 0"},
+        // An unknown platform with the 98 numbers counts as Windows 98 too.
+        {Version(4, 10, 2222, 7), "YES", true, "Your OS is Windows 98 4.10 Build 2222"},
+        // NT keeps its name even with 98-like numbers: the rule only runs while the flag is "NO".
+        {Version(5, 10, 2600, 2), "YES", false, "Your OS is Windows NT 5.10 Build 2600"},
+    };
+    for (const auto& c : cases) {
+        const app::TOsProbe p = app::ClassifyVersion(c.version);
+        EXPECT_EQ(std::make_tuple(p.OsFlag, p.IsWindows98, p.InfoLine),
+                  std::make_tuple(std::string(c.flag), c.win98, std::string(c.line)));
+    }
 }

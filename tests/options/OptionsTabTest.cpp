@@ -68,7 +68,7 @@ TEST(OptionsTab, IconCacheAndShellIconsButtons) {
 
     t.windows.MakeDir("ShellIconCache");
     EXPECT_EQ(press(cache), "アイコンキャッシュは削除済みです");
-    RemoveTree(t.windows / "ShellIconCache");
+    RemoveDirectoryA((t.windows / "ShellIconCache").c_str());
     // A file held open without delete sharing cannot go.
     ui::KernelHandle held(CreateFileA(t.windows.WriteFile("ShellIconCache", "x").c_str(), GENERIC_READ,
                                       FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
@@ -85,8 +85,8 @@ TEST(OptionsTab, ExitClosesTheProgramWithoutAsking) {
     EXPECT_FALSE(IsWindowVisible(w->Handle()));
     EXPECT_TRUE(w.Boxes().Boxes().empty());
     EXPECT_EQ(RegDump(HKEY_CLASSES_ROOT), before);
-    MSG msg;  // leave the application as the other tests expect it
-    while (PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    // Leave the application as the other tests expect it.
+    for (MSG msg; PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);) {
     }
     ui::Application().SetMainForm(nullptr);
     ui::Application().Initialize();

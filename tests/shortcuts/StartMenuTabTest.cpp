@@ -9,12 +9,13 @@
 #include <vector>
 
 #include "icons/IconLocation.h"
-#include "shell/IdList.h"
+#include "shell/ShellTesting.h"
 #include "support/IconLibraries.h"
 #include "support/MainWindow.h"
 #include "support/Shortcuts.h"
 
 using namespace testing_support;
+using shell_testing::ListOf;
 
 namespace {
 
@@ -23,20 +24,6 @@ const std::string Notepad() { return icons::GetSystemDir() + "\\notepad.exe"; }
 // A shortcut to the notepad with a description and arguments to keep, and an icon location when given.
 ShortcutFields Link(const std::string& iconFile = "", int iconIndex = 0) {
     return {"説明はそのまま", Notepad(), "", "/a \"ソ 表\"", iconFile, iconIndex};
-}
-
-shell::IdList ListOf(const std::string& path) {
-    shell::IdList list;
-    EXPECT_EQ(shell::ParsePath(path, list), S_OK) << path;
-    return list;
-}
-
-// A key pressed and released on a window, and what it made happen.
-void Key(HWND window, WORD key) {
-    SendMessageA(window, WM_KEYDOWN, key, 0);
-    SendMessageA(window, WM_CHAR, key, 0);
-    SendMessageA(window, WM_KEYUP, key, 0xC0000000);
-    PumpMessages();
 }
 
 // The main window on the Start-menu tab, over a folder of the test's own once Root() is called.
@@ -87,11 +74,7 @@ TEST_F(StartMenuTab, ClickedItemsShowTheirIconOrNothing) {
     ASSERT_TRUE(top && top->Expanded());
     EXPECT_EQ(Tree().NodeData(top)->PathName(), shell::SpecialFolderPath(nullptr, CSIDL_STARTMENU));
     Root();
-    const struct {
-        std::string item;
-        bool shown;
-        std::pair<std::string, int> icon;
-    } cases[] = {
+    const struct { std::string item; bool shown; std::pair<std::string, int> icon; } cases[] = {
         {"メモ帳.lnk", true, {Notepad(), 0}},  // no icon location: the program's first icon
         {"ソフト", false, {"", 0}},             // a folder after a shortcut
         {"表示.lnk", true, {lib, 3}},           // its own icon location
@@ -161,14 +144,14 @@ TEST_F(StartMenuTab, TheChangeButtonWritesThePickedIconAndKeepsTheRest) {
 TEST_F(StartMenuTab, APickWritesOnlyTheShortcutThatIsThere) {
     Root();
     Click("表示.lnk");
-    const HWND tree = Tree().Handle();
-    Key(tree, VK_F2);
-    const HWND edit = reinterpret_cast<HWND>(SendMessageA(tree, TVM_GETEDITCONTROL, 0, 0));
+    SendMessageA(Tree().Handle(), WM_KEYDOWN, VK_F2, 0);
+    const HWND edit = reinterpret_cast<HWND>(SendMessageA(Tree().Handle(), TVM_GETEDITCONTROL, 0, 0));
     ASSERT_NE(edit, nullptr);
     char label[MAX_PATH] = {};  // as it shows, with ".lnk" where the shell shows it
     GetWindowTextA(edit, label, MAX_PATH);
     SetWindowTextA(edit, std::string(label).replace(0, std::string("表示").size(), "新").c_str());
-    Key(edit, VK_RETURN);
+    SendMessageA(edit, WM_KEYDOWN, VK_RETURN, 0);
+    PumpMessages();
     Pick(4);
     EXPECT_EQ(NamesIn(dir.Path(), "*.lnk"), (std::vector<std::string>{"メモ帳.lnk", "新.lnk"}));
     EXPECT_EQ(ReadShortcut(dir / "新.lnk"), Link(lib, 4));
@@ -193,11 +176,7 @@ TEST_F(StartMenuTab, FolderBoxF5AndChangeSwitchTheRootThroughAnotherFolder) {
         form().ComboBox1Change(form().ComboBox1);
     };
     auto key = [&](WORD code) { form().PTShellTree1KeyDown(&Tree(), code, 0); };
-    const struct {
-        const char* what;
-        std::function<void()> act;
-        std::vector<int> roots;
-    } cases[] = {
+    const struct { const char* what; std::function<void()> act; std::vector<int> roots; } cases[] = {
         {"entry 2", [&] { pick(2); }, {CSIDL_COMMON_STARTMENU}},
         {"entry 0", [&] { pick(0); }, {CSIDL_STARTMENU}},  // already at the common Start menu
         {"entry 3", [&] { pick(3); }, {CSIDL_COMMON_STARTMENU, CSIDL_COMMON_DESKTOPDIRECTORY}},
@@ -215,5 +194,24 @@ TEST_F(StartMenuTab, FolderBoxF5AndChangeSwitchTheRootThroughAnotherFolder) {
         c.act();
         EXPECT_EQ(roots, c.roots);
         EXPECT_EQ(Tree().BaseFolder().SpecialFolder(), c.roots.empty() ? before : c.roots.back());
+    }
+}
+
+// A Start menu whose folder setting names no folder: the tab shows an empty tree (not the
+// desktop) and says which folder it did not find, once; the other folders still show.
+TEST(StartMenuFolderMissing, TheTabTellsWhichFolderIsMissingAndShowsTheOthers) {
+    MainWindow w([] { SetStartMenuFolder("C:\\nowhere\\Start Menu"); });
+    w.ShowPage(w->TabSheet5);
+    PumpMessages();
+    for (const int entry : {1, 0}) {  // found, then missing
+        SCOPED_TRACE(entry);
+        w.Boxes().Clear();
+        w->ComboBox1->SetItemIndex(entry);
+        w->ComboBox1Change(w->ComboBox1);
+        EXPECT_EQ(w->PTShellTree1->Items().Count() > 0, entry == 1);
+        ASSERT_EQ(w.Boxes().Boxes().size(), entry == 1 ? 0u : 1u);
+        if (entry == 0) {
+            EXPECT_NE(w.Boxes().Boxes()[0].text.find(w->ComboBox1->Items(entry)), std::string::npos);
+        }
     }
 }

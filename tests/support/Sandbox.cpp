@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cstdio>
 #include <cstring>
 #include <functional>
 
@@ -17,15 +16,13 @@ namespace {
 
 std::atomic<int> g_counter{0};
 
-ui::KeyHandle CreateReal(HKEY parent, const std::string& path) {
+// A key opened for reading, or created for writing.
+ui::KeyHandle OpenReal(HKEY parent, const std::string& path, bool create = false) {
     ui::KeyHandle key;
-    RegCreateKeyExA(parent, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(), nullptr);
-    return key;
-}
-
-ui::KeyHandle OpenReal(HKEY parent, const std::string& path) {
-    ui::KeyHandle key;
-    RegOpenKeyExA(parent, path.c_str(), 0, KEY_READ, key.put());
+    if (create)
+        RegCreateKeyExA(parent, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, key.put(), nullptr);
+    else
+        RegOpenKeyExA(parent, path.c_str(), 0, KEY_READ, key.put());
     return key;
 }
 
@@ -52,17 +49,15 @@ const HKEY kRoots[3] = {HKEY_CLASSES_ROOT, HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE
 }  // namespace
 
 RegistrySandbox::RegistrySandbox() {
-    char name[96];
-    std::snprintf(name, sizeof(name), "Software\\VemloraTestSandbox\\%lu-%d", GetCurrentProcessId(),
-                  g_counter++);
-    scratchPath_ = name;
+    scratchPath_ = "Software\\VemloraTestSandbox\\" + std::to_string(GetCurrentProcessId()) + "-" +
+                   std::to_string(g_counter++);
     // A run that crashed left its sandbox behind; a later process of the same number starts clean.
     SHDeleteKeyA(HKEY_CURRENT_USER, scratchPath_.c_str());
-    const ui::KeyHandle scratch = CreateReal(HKEY_CURRENT_USER, scratchPath_);
+    const ui::KeyHandle scratch = OpenReal(HKEY_CURRENT_USER, scratchPath_, true);
     const char* parts[3] = {"HKCR", "HKCU", "HKLM"};
     ui::KeyHandle subs[3];
     for (int i = 0; i < 3; ++i) {
-        subs[i] = CreateReal(scratch.get(), parts[i]);
+        subs[i] = OpenReal(scratch.get(), parts[i], true);
         RegOpenKeyExA(kRoots[i], "", 0, KEY_ALL_ACCESS, &realRoots_[i]);
     }
     for (int i = 0; i < 3; ++i) RegOverridePredefKey(kRoots[i], subs[i].get());
@@ -79,7 +74,7 @@ RegistrySandbox::~RegistrySandbox() {
 
 void RegistrySandbox::CopyFromReal(HKEY root, const std::string& key) {
     const ui::KeyHandle from = OpenReal(realRoots_[std::find(kRoots, kRoots + 3, root) - kRoots], key);
-    const ui::KeyHandle to = from ? CreateReal(root, key) : ui::KeyHandle();
+    const ui::KeyHandle to = from ? OpenReal(root, key, true) : ui::KeyHandle();
     if (to)
         ForEachValue(from.get(), [&](const char* name, DWORD type, const BYTE* data, DWORD size) {
             RegSetValueExA(to.get(), name, 0, type, data, size);
@@ -87,7 +82,7 @@ void RegistrySandbox::CopyFromReal(HKEY root, const std::string& key) {
 }
 
 bool RegSet(HKEY root, const std::string& key, const std::string& value, const std::string& data) {
-    const ui::KeyHandle k = CreateReal(root, key);
+    const ui::KeyHandle k = OpenReal(root, key, true);
     return k && RegSetValueExA(k.get(), value.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
                                static_cast<DWORD>(data.size() + 1)) == ERROR_SUCCESS;
 }
@@ -132,12 +127,23 @@ std::vector<RegEntry> RegDump(HKEY root, const std::string& key) {
     return out;
 }
 
+static void RemoveTree(const std::string& path) {
+    for (const std::string& name : NamesIn(path)) {
+        const std::string full = path + "\\" + name;
+        const DWORD attributes = GetFileAttributesA(full.c_str());
+        SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
+        if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+            RemoveTree(full);
+        else
+            DeleteFileA(full.c_str());
+    }
+    RemoveDirectoryA(path.c_str());
+}
+
 TempDir::TempDir() {
     char base[MAX_PATH];
     GetTempPathA(MAX_PATH, base);
-    char name[MAX_PATH + 64];
-    std::snprintf(name, sizeof(name), "%svemlora-test-%lu-%d", base, GetCurrentProcessId(), g_counter++);
-    path_ = name;
+    path_ = base + ("vemlora-test-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(g_counter++));
     CreateDirectoryA(path_.c_str(), nullptr);
 }
 
@@ -167,19 +173,6 @@ std::string TempDir::WriteFile(const std::string& name, const std::string& bytes
     if (const ui::KernelHandle h = OpenFile(*this / name, GENERIC_WRITE, CREATE_ALWAYS))
         ::WriteFile(h.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
     return *this / name;
-}
-
-bool RemoveTree(const std::string& path) {
-    for (const std::string& name : NamesIn(path)) {
-        const std::string full = path + "\\" + name;
-        const DWORD attributes = GetFileAttributesA(full.c_str());
-        SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-        if (attributes & FILE_ATTRIBUTE_DIRECTORY)
-            RemoveTree(full);
-        else
-            DeleteFileA(full.c_str());
-    }
-    return RemoveDirectoryA(path.c_str()) != 0;
 }
 
 bool FileExistsA(const std::string& path) {
@@ -221,13 +214,11 @@ MessageBoxCapture::~MessageBoxCapture() {
 LRESULT CALLBACK MessageBoxCapture::Hook(int code, WPARAM wp, LPARAM lp) {
     MessageBoxCapture* self = t_capture;
     if (code == HCBT_ACTIVATE && self) {
-        HWND wnd = reinterpret_cast<HWND>(wp);
-        char cls[64] = {};
+        const HWND wnd = reinterpret_cast<HWND>(wp);
+        char cls[64] = {}, text[4096] = {};
         GetClassNameA(wnd, cls, sizeof(cls));
         // Dialogs with a file name box are file dialogs, not message boxes.
-        bool fileDialog = GetDlgItem(wnd, 0x47C) || GetDlgItem(wnd, 0x480);
-        if (std::string(cls) == "#32770" && !fileDialog) {
-            char text[4096] = {};
+        if (std::strcmp(cls, "#32770") == 0 && !GetDlgItem(wnd, 0x47C) && !GetDlgItem(wnd, 0x480)) {
             GetDlgItemTextA(wnd, 0xFFFF, text, sizeof(text));
             self->boxes_.push_back({text});
             PostMessageA(wnd, WM_COMMAND, IDOK, 0);

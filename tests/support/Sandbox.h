@@ -62,7 +62,6 @@ private:
     std::string path_;
 };
 
-bool RemoveTree(const std::string& path);
 // The names in a folder that match a pattern ("*": all), without "." and "..", sorted.
 std::vector<std::string> NamesIn(const std::string& folder, const std::string& pattern = "*");
 bool FileExistsA(const std::string& path);

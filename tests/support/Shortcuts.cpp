@@ -3,7 +3,6 @@
 #include <shlobj.h>
 
 #include <functional>
-#include <tuple>
 #include <vector>
 
 #include "ui/Handles.h"
@@ -22,13 +21,7 @@ struct ShellShortcut {
     }
 };
 
-auto Tied(const ShortcutFields& f) {
-    return std::tie(f.description, f.target, f.workingDir, f.arguments, f.iconFile, f.iconIndex, f.hotKey);
-}
-
 }  // namespace
-
-bool ShortcutFields::operator==(const ShortcutFields& o) const { return Tied(*this) == Tied(o); }
 
 void PrintTo(const ShortcutFields& f, std::ostream* os) {
     *os << "{description \"" << f.description << "\", target \"" << f.target << "\", folder \"" << f.workingDir

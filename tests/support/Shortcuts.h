@@ -5,6 +5,7 @@
 
 #include <ostream>
 #include <string>
+#include <tuple>
 
 namespace testing_support {
 
@@ -12,7 +13,8 @@ struct ShortcutFields {
     std::string description, target, workingDir, arguments, iconFile;  // no target: the Control Panel
     int iconIndex = 0;
     WORD hotKey = 0;
-    bool operator==(const ShortcutFields& o) const;
+    auto Tied() const { return std::tie(description, target, workingDir, arguments, iconFile, iconIndex, hotKey); }
+    bool operator==(const ShortcutFields& o) const { return Tied() == o.Tied(); }
     bool operator!=(const ShortcutFields& o) const { return !(*this == o); }
 };
 void PrintTo(const ShortcutFields& f, std::ostream* os);
