@@ -4,7 +4,6 @@
 
 #include <windows.h>
 
-#include <cstdlib>
 #include <iterator>
 #include <map>
 #include <string>
@@ -47,7 +46,7 @@ TEST(MainWindow, DamagedIconFilesOfEveryKindStartAsFilesWithoutIcons) {
         EXPECT_EQ(w->Desktop->Slots[slots[i]].CurrentFile, paths[i]) << damaged[i].name;
     EXPECT_EQ(w->Edit1->Text(), "くずかご");
     const auto& grid = *w->IconListBox1;
-    EXPECT_EQ(std::make_tuple(grid.FileName(), grid.NumberOfIcons(), w.Caption()),
+    EXPECT_EQ(std::make_tuple(grid.FileName(), grid.NumberOfIcons(), w->Caption()),
               std::make_tuple(paths[0], 0, "Vemlora " + paths[0] + " /-1"));
     w->Image15Click(w->Image15);  // slot 4, the third
     EXPECT_EQ(std::make_pair(grid.FileName(), grid.NumberOfIcons()), std::make_pair(paths[2], 0));
@@ -62,7 +61,7 @@ TEST(MainWindow, StartUpSelectionPersonalityAndColourDepth) {
     const std::string file = icons::GetWindowsDir() + "\\ExpLorer.exe";
     EXPECT_EQ((std::vector<std::string>{w->Desktop->Slots[1].CurrentFile, w->IconListBox1->FileName(), w->Choosing->PreviousFile}),
               std::vector<std::string>(3, file));
-    EXPECT_EQ(w.Caption(), "Vemlora " + file + " /" + std::to_string(w->IconListBox1->ItemIndex()));
+    EXPECT_EQ(w->Caption(), "Vemlora " + file + " /" + std::to_string(w->IconListBox1->ItemIndex()));
     // No NameSpace key in this registry: the name box is empty, its form text replaced.
     EXPECT_EQ(std::make_pair(w->Choosing->LastFolder, w->Edit1->Text()), std::make_pair(icons::GetWindowsDir() + "\\", std::string()));
     EXPECT_FALSE(w->Image6->Picture().Empty()) << "slot images are painted at start-up";
@@ -75,14 +74,14 @@ TEST(MainWindow, StartUpSelectionPersonalityAndColourDepth) {
     };
     EXPECT_EQ(std::make_pair(w->OsFlag(), w->Label25->Caption()), runs.at(Personality()));
     const bool win98 = Personality() == "win98";  // My Documents only there
-    EXPECT_EQ((std::vector<bool>{w->IsWindows98, w->Image21->Visible(), w->Label19->Visible()}), std::vector<bool>(3, win98));
+    EXPECT_EQ((std::vector<bool>{w->IsWindows98, w->Image21->Visible(), w->Label19->Visible()}),
+              std::vector<bool>(3, win98));
     EXPECT_EQ(w->Desktop->Slots[11].CurrentFile, win98 ? icons::GetSystemDir() + "\\mydocs.dll" : "");
-    const int bits = std::getenv("VEMLORA_DEPTH") ? std::atoi(std::getenv("VEMLORA_DEPTH")) : 32;
     EXPECT_EQ(std::make_tuple(w->ScreenBits, w->Label3->Caption(), w->icon->Checked()),
-              std::make_tuple(bits, std::to_string(bits) + "bit", !(bits >= 4 && bits <= 8)));
+              std::make_tuple(Depth(), std::to_string(Depth()) + "bit", Depth() > 8));
 }
 
-TEST(MainWindow, TabPagesSwitchTheRightHandSide) {
+TEST(MainWindow, TabPagesSwitchTheRightHandSideAndExitAsksNothing) {
     MainWindow w;
     // Enabled: the grid, "実行", the load button, the menu icon button; shown: panel 4, panel 2.
     struct { ui::TTabSheet* page; std::vector<bool> state; } states[] = {
@@ -101,6 +100,20 @@ TEST(MainWindow, TabPagesSwitchTheRightHandSide) {
     // Back on the desktop page the same slot is selected again.
     EXPECT_EQ(w->Desktop->SelectedSlot, 1);
     EXPECT_TRUE(w->Bevel5->Visible());
+    // The exit button closes the program at once, an unapplied change neither asked about nor written.
+    w->Desktop->Slots[1].CurrentIndex = 99;
+    const auto before = RegDump(HKEY_CLASSES_ROOT);
+    ui::Application().SetMainForm(&w.Form());
+    w->IEButton6Click(w->IEButton6);
+    EXPECT_TRUE(ui::Application().Terminated());
+    EXPECT_FALSE(IsWindowVisible(w->Handle()));
+    EXPECT_TRUE(w.Boxes().Boxes().empty());
+    EXPECT_EQ(RegDump(HKEY_CLASSES_ROOT), before);
+    // Leave the application as the other tests expect it.
+    for (MSG msg; PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);) {
+    }
+    ui::Application().SetMainForm(nullptr);
+    ui::Application().Initialize();
 }
 
 TEST(OsProbe, ClassifiesEveryPlatform) {

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <set>
 
 #include "icons/ApplySettings.h"
@@ -12,10 +11,6 @@
 
 using namespace testing_support;
 
-namespace testing_support {  // readable failure output for registry dumps
-static void PrintTo(const RegEntry& e, std::ostream* os) { *os << "{" << e.key << "|" << e.value << "|" << e.data << "}"; }
-}  // namespace testing_support
-
 namespace {
 
 const std::string kNameSpace = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Desktop\\NameSpace";
@@ -23,12 +18,6 @@ const std::string kMetrics = "Control Panel\\Desktop\\WindowMetrics", kRecycle =
 const std::string kInbox = "{00020D75-0000-0000-C000-000000000046}", kInboxNameSpace = kNameSpace + "\\" + kInbox;
 std::string DI(const std::string& clsid) { return "CLSID\\" + clsid + "\\DefaultIcon"; }
 std::string Loc(int n) { return "C:\\icons\\s" + std::to_string(n) + ".dll," + std::to_string(n); }
-
-std::string Get(HKEY root, const std::string& key, const std::string& value) {
-    std::string data = "absent";
-    RegGet(root, key, value, &data);
-    return data;
-}
 
 struct Value { std::string key, name, data; };
 using Values = std::vector<Value>;
@@ -53,8 +42,8 @@ const Written kWritten[] = {
     {1, "{20D04FE0-3AEA-1069-A2D8-08002B30309D}", "", true, 0}, {2, "{208D2C60-3AEA-1069-A2D7-08002B30309D}", "", true, 0},
     {4, "{21EC2020-3AEA-1069-A2DD-08002B30309D}", "", false, 0}, {5, "{2227A280-3AEA-1069-A2DE-08002B30309D}", "", false, 0},
     {6, "{992CFFA0-F557-101A-88EC-00DD010CCC48}", "", false, 0}, {7, "{85BBD920-42A0-1069-A2E4-08002B30309D}", "", false, 0},
-    {8, kInbox, "", false, 0}, {9, kRecycle, "empty", true, 0}, {10, kRecycle, "full", true, 0}, {9, kRecycle, "", true, 0},
-    {11, "{450D8FBA-AD25-11D0-98A8-0800361B1103}", "", false, '8'},
+    {8, kInbox, "", false, 0}, {9, kRecycle, "empty", true, 0}, {10, kRecycle, "full", true, 0},
+    {9, kRecycle, "", true, 0}, {11, "{450D8FBA-AD25-11D0-98A8-0800361B1103}", "", false, '8'},
     {6, "{a4d92740-67cd-11cf-96f2-00aa00a11dd9}", "", false, 'Y'},
 };
 
@@ -64,12 +53,12 @@ TEST(ApplySettings, GoldenRegistryAfterApplying) {
     // stored, bpp: "Shell Icon BPP" before and after (nullptr: absent); name: the Recycle Bin name given;
     // inbox: whether the Inbox has a location (without one it is not written).
     struct { bool yes, win98; int bits; bool icon; const char *stored, *bpp, *name; bool inbox; } cases[] = {
-        {false, false, 32, true, "8", "24", "Trash", true},      {false, false, 32, false, "16", "4", "", true},
-        {false, false, 16, true, nullptr, "16", "Trash", true},  {false, false, 16, false, nullptr, "4", "Trash", false},
-        {false, false, 8, true, "16", "4", "Trash", true},       {false, false, 8, true, nullptr, nullptr, "", true},
-        {true, false, 32, true, nullptr, "16", "Trash", true},   {true, false, 16, true, "4", "16", "", true},
-        {true, false, 8, false, "16", "4", "Trash", true},       {true, true, 32, true, "24", "16", "ごみ", false},
-        {true, true, 32, false, nullptr, "4", "", true},         {true, true, 8, true, nullptr, nullptr, "Trash", true},
+        {false, false, 32, true, "8", "24", "Trash", true},     {false, false, 32, false, "16", "4", "", true},
+        {false, false, 16, true, nullptr, "16", "Trash", true}, {false, false, 16, false, nullptr, "4", "Trash", false},
+        {false, false, 8, true, "16", "4", "Trash", true},      {false, false, 8, true, nullptr, nullptr, "", true},
+        {true, false, 32, true, nullptr, "16", "Trash", true},  {true, false, 16, true, "4", "16", "", true},
+        {true, false, 8, false, "16", "4", "Trash", true},      {true, true, 32, true, "24", "16", "ごみ", false},
+        {true, true, 32, false, nullptr, "4", "", true},        {true, true, 8, true, nullptr, nullptr, "Trash", true},
     };
     const Value programs = {"Software\\Microsoft\\Windows\\CurrentVersion", "ProgramFilesDir", "C:\\Program Files"};
     const Value oldUser = {"Software\\Classes\\" + DI("{20D04FE0-3AEA-1069-A2D8-08002B30309D}"), "", "old.dll,2"};
@@ -114,7 +103,6 @@ TEST(ApplySettings, GoldenRegistryAfterApplying) {
 // personalities and depths repeat it): once without "Shell Icon BPP", once with it stored and
 // the multi-colour option ticked.
 TEST(MainWindowApply, WritesForThisSystemAndDepth) {
-    const int depth = std::getenv("VEMLORA_DEPTH") ? std::atoi(std::getenv("VEMLORA_DEPTH")) : 32;
     for (const std::string stored : {"", "16"}) {
         MainWindow w([&] { if (!stored.empty()) RegSet(HKEY_CURRENT_USER, kMetrics, "Shell Icon BPP", stored); });
         if (!stored.empty()) w->icon->SetChecked(true);
@@ -123,12 +111,12 @@ TEST(MainWindowApply, WritesForThisSystemAndDepth) {
         EXPECT_EQ(RegValuePresent(HKEY_CURRENT_USER, slots[1].UserClassesKey, ""), PerUserRun());
         EXPECT_EQ(RegValuePresent(HKEY_CLASSES_ROOT, slots[11].WriteKey, ""), Personality() == "win98");
         // At low depth an absent value stays absent and a stored one becomes "4", whatever the option.
-        EXPECT_EQ(Get(HKEY_CURRENT_USER, kMetrics, "Shell Icon BPP"),
-                  depth < 16 ? (stored.empty() ? "absent" : "4")
-                  : !w->icon->Checked() ? "4" : (depth > 16 && !PerUserRun()) ? "24" : "16");
+        EXPECT_EQ(RegText(HKEY_CURRENT_USER, kMetrics, "Shell Icon BPP"),
+                  Depth() < 16 ? (stored.empty() ? "absent" : "4")
+                  : !w->icon->Checked() ? "4" : (Depth() > 16 && !PerUserRun()) ? "24" : "16");
         // The empty name box is written as "ごみ箱" and shown again.
         EXPECT_EQ(w->Edit1->Text(), "ごみ箱");
-        EXPECT_EQ(Get(HKEY_LOCAL_MACHINE, kNameSpace + "\\" + kRecycle, ""), "ごみ箱");
+        EXPECT_EQ(RegText(HKEY_LOCAL_MACHINE, kNameSpace + "\\" + kRecycle, ""), "ごみ箱");
     }
 }
 
@@ -144,16 +132,17 @@ TEST(MainWindowApply, OptionsRoundTripThroughTheRegistry) {
         w->IEButton5Click(w->IEButton5);
         for (const char* k : {"DocShortcut", "lnkfile", "piffile"}) {
             EXPECT_TRUE(RegKeyPresent(HKEY_CLASSES_ROOT, k)) << k;
-            EXPECT_EQ(Get(HKEY_CLASSES_ROOT, k, "IsShortcut"), ticked ? "absent" : "") << k;
+            EXPECT_EQ(RegText(HKEY_CLASSES_ROOT, k, "IsShortcut"), ticked ? "absent" : "") << k;
         }
         // Removing the Inbox deletes its NameSpace key with the subkeys; bringing it back makes it anew.
         EXPECT_EQ(RegDump(HKEY_LOCAL_MACHINE, kInboxNameSpace),
                   (ticked ? std::vector<RegEntry>{{kInboxNameSpace, "", REG_SZ, "受信ﾄﾚｲ"}} : std::vector<RegEntry>{}));
         EXPECT_TRUE(RegKeyPresent(HKEY_LOCAL_MACHINE, kNameSpace + "\\{Sibling}"));
-        EXPECT_EQ(Get(HKEY_CLASSES_ROOT, DI(kInbox), ""),
+        EXPECT_EQ(RegText(HKEY_CLASSES_ROOT, DI(kInbox), ""),
                   ticked ? icons::MakeIconLocation(inbox.CurrentFile, inbox.CurrentIndex) : "absent");
         // A new start on the same registry reads the states back.
         TForm1 again(nullptr);
-        EXPECT_EQ(std::make_pair(again.shortcut->Checked(), again.jushintray->Checked()), std::make_pair(ticked, !ticked));
+        EXPECT_EQ(std::make_pair(again.shortcut->Checked(), again.jushintray->Checked()),
+                  std::make_pair(ticked, !ticked));
     }
 }

@@ -17,7 +17,7 @@ void ClickImage(MainWindow& w, ui::TControl* c) {
 
 // The grid's file and selected index, and the caption made of them.
 void ExpectGrid(MainWindow& w, const std::string& file, int index) {
-    EXPECT_EQ(std::make_tuple(w->IconListBox1->FileName(), w->IconListBox1->ItemIndex(), w.Caption()),
+    EXPECT_EQ(std::make_tuple(w->IconListBox1->FileName(), w->IconListBox1->ItemIndex(), w->Caption()),
               std::make_tuple(file, index, "Vemlora " + file + " /" + std::to_string(index)));
 }
 
@@ -53,7 +53,8 @@ TEST(SlotSelection, EveryImageSelectsItsSlotAndADoubleClickAssignsTheIcon) {
         const icons::TIconSlot& slot = w->Desktop->Slots[c.slot];
         ClickImage(w, c.image);
         EXPECT_EQ(std::make_pair(w->Desktop->SelectedSlot, w->Desktop->RecycleFullSelected), std::make_pair(c.slot, c.slot == 10 ? 1 : 0));
-        for (int n = 1; n <= 11; ++n) EXPECT_EQ(w->Desktop->SlotBevel(n)->Visible(), w->Desktop->SlotBevel(n) == c.frame);
+        for (int n = 1; n <= 11; ++n)
+            EXPECT_EQ(w->Desktop->SlotBevel(n)->Visible(), w->Desktop->SlotBevel(n) == c.frame) << n;
         ExpectGrid(w, slot.CurrentFile, w->IconListBox1->NumberOfIcons() > 0 ? slot.CurrentIndex : -1);
         EXPECT_EQ(w->IconListBox1->UpdateCount(), 0) << "the bulk update is ended";
         // Another file in the grid, then the same image once more: its file comes back, its frame stays.
@@ -65,9 +66,9 @@ TEST(SlotSelection, EveryImageSelectsItsSlotAndADoubleClickAssignsTheIcon) {
     }
     // An Inbox without a location ignores the click: My Computer stays selected.
     w->Desktop->Slots[8].CurrentFile.clear();
-    const std::string caption = w.Caption();
+    const std::string caption = w->Caption();
     ClickImage(w, w->Image20);
-    EXPECT_EQ(std::make_tuple(w->Desktop->SelectedSlot, w->Bevel5->Visible(), w->Bevel20->Visible(), w.Caption()),
+    EXPECT_EQ(std::make_tuple(w->Desktop->SelectedSlot, w->Bevel5->Visible(), w->Bevel20->Visible(), w->Caption()),
               std::make_tuple(1, true, false, caption));
 
     // A double click without a file or a selection does nothing.
@@ -85,9 +86,8 @@ TEST(SlotSelection, EveryImageSelectsItsSlotAndADoubleClickAssignsTheIcon) {
     w->IconListBox1DblClick(w->IconListBox1);
     EXPECT_EQ(std::make_pair(w->Desktop->Slots[1].CurrentFile, w->Desktop->Slots[1].CurrentIndex), std::make_pair(shell32, 5));
     EXPECT_TRUE(w->Image5->Picture().Icon() != nullptr && !w->Image5->Picture().Empty()) << "the slot image is painted";
-    std::string data;
-    EXPECT_TRUE(RegGet(HKEY_CLASSES_ROOT, "CLSID\\{20D04FE0-3AEA-1069-A2D8-08002B30309D}\\DefaultIcon", "", &data));
-    EXPECT_EQ(data, shell32 + ",5");
+    EXPECT_EQ(RegText(HKEY_CLASSES_ROOT, "CLSID\\{20D04FE0-3AEA-1069-A2D8-08002B30309D}\\DefaultIcon", ""),
+              shell32 + ",5");
 }
 
 TEST(IconFileDrop, ExtensionsSeveralFilesOtherPagesThePreviousFileAndTheLoadDialog) {

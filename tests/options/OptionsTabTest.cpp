@@ -1,4 +1,4 @@
-// The options tab on folders and a registry of the test's own, and the exit button on the main window.
+// The options tab on folders and a registry of the test's own.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "options/OptionsTab.h"
-#include "support/MainWindow.h"
+#include "support/Sandbox.h"
 
 using namespace testing_support;
 
@@ -73,21 +73,4 @@ TEST(OptionsTab, IconCacheAndShellIconsButtons) {
     ui::KernelHandle held(CreateFileA(t.windows.WriteFile("ShellIconCache", "x").c_str(), GENERIC_READ,
                                       FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
     EXPECT_EQ(press(cache), "アイコンキャッシュ消去失敗～(T-T)");
-}
-
-TEST(OptionsTab, ExitClosesTheProgramWithoutAsking) {
-    MainWindow w;
-    w->Desktop->Slots[1].CurrentIndex = 99;  // an unapplied change
-    auto before = RegDump(HKEY_CLASSES_ROOT);
-    ui::Application().SetMainForm(&w.Form());
-    w->IEButton6Click(w->IEButton6);
-    EXPECT_TRUE(ui::Application().Terminated());
-    EXPECT_FALSE(IsWindowVisible(w->Handle()));
-    EXPECT_TRUE(w.Boxes().Boxes().empty());
-    EXPECT_EQ(RegDump(HKEY_CLASSES_ROOT), before);
-    // Leave the application as the other tests expect it.
-    for (MSG msg; PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE);) {
-    }
-    ui::Application().SetMainForm(nullptr);
-    ui::Application().Initialize();
 }

@@ -8,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "icons/IconLocation.h"
 #include "shell/ShellTesting.h"
 #include "support/IconLibraries.h"
 #include "support/MainWindow.h"
@@ -18,8 +17,6 @@ using namespace testing_support;
 using shell_testing::ListOf;
 
 namespace {
-
-const std::string Notepad() { return icons::GetSystemDir() + "\\notepad.exe"; }
 
 // A shortcut to the notepad with a description and arguments to keep, and an icon location when given.
 ShortcutFields Link(const std::string& iconFile = "", int iconIndex = 0) {
@@ -90,7 +87,8 @@ TEST_F(StartMenuTab, ClickedItemsShowTheirIconOrNothing) {
         EXPECT_EQ(Enabled(), std::vector<bool>(3, c.shown));
         EXPECT_EQ(std::make_pair(form().StartMenu->MenuIconFile, form().StartMenu->MenuIconIndex), c.icon);
         EXPECT_EQ(c.shown ? Grid() : c.icon, c.icon);
-        EXPECT_EQ(w.Caption(), c.shown ? "Vemlora " + c.icon.first + " /" + std::to_string(c.icon.second) : "Vemlora ");
+        EXPECT_EQ(w->Caption(),
+                  c.shown ? "Vemlora " + c.icon.first + " /" + std::to_string(c.icon.second) : "Vemlora ");
     }
     // A real click on a node: the tree has selected it when the handler reads it. Leaving the tab
     // and coming back shows the item's icon again.
@@ -210,8 +208,7 @@ TEST(StartMenuFolderMissing, TheTabTellsWhichFolderIsMissingAndShowsTheOthers) {
         w->ComboBox1Change(w->ComboBox1);
         EXPECT_EQ(w->PTShellTree1->Items().Count() > 0, entry == 1);
         ASSERT_EQ(w.Boxes().Boxes().size(), entry == 1 ? 0u : 1u);
-        if (entry == 0) {
-            EXPECT_NE(w.Boxes().Boxes()[0].text.find(w->ComboBox1->Items(entry)), std::string::npos);
-        }
+        const std::string said = entry == 1 ? "" : w.Boxes().Boxes()[0].text;
+        EXPECT_EQ(said.find(w->ComboBox1->Items(entry)) != std::string::npos, entry == 0) << said;
     }
 }

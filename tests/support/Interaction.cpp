@@ -43,7 +43,6 @@ BOOL CALLBACK DialogAnswer::Found(HWND wnd, LPARAM) {
         std::count(self->answered_.begin(), self->answered_.end(), wnd))
         return TRUE;
     self->answered_.push_back(wnd);
-    ++self->asked_;
     if (self->fill_) self->fill_(wnd);
     HWND button = GetDlgItem(wnd, self->button_);
     PostMessageA(wnd, WM_COMMAND, MAKEWPARAM(self->button_, BN_CLICKED), reinterpret_cast<LPARAM>(button));
@@ -69,9 +68,10 @@ void ChooseMenuItem(HWND owner, HMENU popup, UINT id) {
     PostMessageA(owner, WM_KEYDOWN, VK_RETURN, 0);
 }
 
-RedrawLog::RedrawLog(HWND wnd) : wnd_(wnd), previous_(t_redraws) {
+RedrawLog::RedrawLog(HWND wnd)
+    : wnd_(wnd), hook_(SetWindowsHookExA(WH_CALLWNDPROC, &RedrawLog::Hook, nullptr, GetCurrentThreadId())),
+      previous_(t_redraws) {
     t_redraws = this;
-    hook_ = SetWindowsHookExA(WH_CALLWNDPROC, &RedrawLog::Hook, nullptr, GetCurrentThreadId());
 }
 
 RedrawLog::~RedrawLog() {

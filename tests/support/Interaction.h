@@ -33,9 +33,7 @@ struct ShownControl {
 };
 
 // Empties the clipboard when the scope ends.
-struct ClipboardScope {
-    ~ClipboardScope();
-};
+struct ClipboardScope { ~ClipboardScope(); };
 
 // While it lives, answers every dialog of this thread that comes up (a visible #32770 window,
 // of that title when one is given): `fill` runs on it, then `button` is pressed.
@@ -45,7 +43,7 @@ public:
     ~DialogAnswer();
     DialogAnswer(const DialogAnswer&) = delete;
     DialogAnswer& operator=(const DialogAnswer&) = delete;
-    int Asked() const { return asked_; }
+    int Asked() const { return static_cast<int>(answered_.size()); }
 
 private:
     static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD);
@@ -53,7 +51,6 @@ private:
     int button_;
     std::function<void(HWND)> fill_;
     std::string title_;
-    int asked_ = 0;
     UINT_PTR timer_ = 0;
     std::vector<HWND> answered_;
     DialogAnswer* previous_ = nullptr;

@@ -25,12 +25,6 @@ MainWindow::~MainWindow() {
     PumpMessages();
 }
 
-std::string MainWindow::Caption() {
-    char text[1024] = {};
-    GetWindowTextA(form_->Handle(), text, sizeof(text));
-    return text;
-}
-
 void MainWindow::ShowPage(ui::TTabSheet* page) {
     const HWND tabs = form_->PageControl1->Handle();
     SendMessageA(tabs, TCM_SETCURSEL, page->PageIndex(), 0);
@@ -50,11 +44,14 @@ void MainWindow::ClickAt(HWND target, int x, int y) {
 }
 
 void SetStartMenuFolder(const std::string& folder) {
-    for (const char* key : {"Shell Folders", "User Shell Folders"}) RegSet(HKEY_CURRENT_USER, kExplorer + key, "Start Menu", folder);
+    for (const char* key : {"Shell Folders", "User Shell Folders"})
+        RegSet(HKEY_CURRENT_USER, kExplorer + key, "Start Menu", folder);
 }
 
 std::string Personality() { return std::getenv("VEMLORA_WINVER") ? std::getenv("VEMLORA_WINVER") : ""; }
 
 bool PerUserRun() { return app::ProbeOperatingSystem().OsFlag == "YES"; }
+
+int Depth() { return std::getenv("VEMLORA_DEPTH") ? std::atoi(std::getenv("VEMLORA_DEPTH")) : 32; }
 
 }  // namespace testing_support

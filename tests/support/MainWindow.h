@@ -22,7 +22,6 @@ public:
     MessageBoxCapture& Boxes() { return boxes_; }
     // The desktop folder the window's shortcut component looks in.
     const std::string& Desktop() const { return desktop_.Path(); }
-    std::string Caption();
     // Switches the tab page as the user does: the control's notification, then the handler.
     void ShowPage(ui::TTabSheet* page);
     // Posts a hand-built file drop to a window and lets it be handled.
@@ -43,5 +42,7 @@ void SetStartMenuFolder(const std::string& folder);
 std::string Personality();
 // Whether this run reads the per-user keys ("YES" systems).
 bool PerUserRun();
+// The colour depth of this run's display.
+int Depth();
 
 }  // namespace testing_support

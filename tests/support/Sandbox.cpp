@@ -38,7 +38,8 @@ void ForEachValue(HKEY key, const std::function<void(const char*, DWORD, const B
 
 // CreateFileA's handle, or none: its failure value is not the one the handle's owner knows.
 ui::KernelHandle OpenFile(const std::string& path, DWORD access, DWORD disposition) {
-    const HANDLE h = CreateFileA(path.c_str(), access, FILE_SHARE_READ, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE h =
+        CreateFileA(path.c_str(), access, FILE_SHARE_READ, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     return ui::KernelHandle(h == INVALID_HANDLE_VALUE ? nullptr : h);
 }
 
@@ -98,6 +99,11 @@ bool RegGet(HKEY root, const std::string& key, const std::string& value, std::st
     return true;
 }
 
+std::string RegText(HKEY root, const std::string& key, const std::string& value) {
+    std::string data;
+    return RegGet(root, key, value, &data) ? data : "absent";
+}
+
 bool RegKeyPresent(HKEY root, const std::string& key) { return static_cast<bool>(OpenReal(root, key)); }
 
 bool RegValuePresent(HKEY root, const std::string& key, const std::string& value) {
@@ -117,7 +123,8 @@ static void DumpInto(HKEY k, const std::string& path, std::vector<RegEntry>* out
     for (DWORD i = 0, nameLen = sizeof name;
          RegEnumKeyExA(k, i, name, &nameLen, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
          ++i, nameLen = sizeof name)
-        if (const ui::KeyHandle sub = OpenReal(k, name)) DumpInto(sub.get(), path.empty() ? name : path + "\\" + name, out);
+        if (const ui::KeyHandle sub = OpenReal(k, name))
+            DumpInto(sub.get(), path.empty() ? name : path + "\\" + name, out);
 }
 
 std::vector<RegEntry> RegDump(HKEY root, const std::string& key) {
@@ -201,9 +208,9 @@ std::vector<std::string> NamesIn(const std::string& folder, const std::string& p
     return names;
 }
 
-MessageBoxCapture::MessageBoxCapture() : previous_(t_capture) {
+MessageBoxCapture::MessageBoxCapture()
+    : hook_(SetWindowsHookExA(WH_CBT, &MessageBoxCapture::Hook, nullptr, GetCurrentThreadId())), previous_(t_capture) {
     t_capture = this;
-    hook_ = SetWindowsHookExA(WH_CBT, &MessageBoxCapture::Hook, nullptr, GetCurrentThreadId());
 }
 
 MessageBoxCapture::~MessageBoxCapture() {

@@ -2,6 +2,7 @@
 // Test isolation: a private registry and a private folder for one test, both gone afterwards.
 #include <windows.h>
 
+#include <ostream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -29,6 +30,8 @@ private:
 // Reads and writes the (sandboxed) registry directly, bypassing the program's own access object.
 bool RegSet(HKEY root, const std::string& key, const std::string& value, const std::string& data);
 bool RegGet(HKEY root, const std::string& key, const std::string& value, std::string* data);
+// The value's text, "absent" when there is none.
+std::string RegText(HKEY root, const std::string& key, const std::string& value);
 bool RegKeyPresent(HKEY root, const std::string& key);
 bool RegValuePresent(HKEY root, const std::string& key, const std::string& value);
 
@@ -42,6 +45,7 @@ struct RegEntry {
     bool operator==(const RegEntry& o) const { return Tied() == o.Tied(); }
     bool operator<(const RegEntry& o) const { return Tied() < o.Tied(); }
 };
+inline void PrintTo(const RegEntry& e, std::ostream* os) { *os << e.key << "|" << e.value << "|" << e.data; }
 // Every value below `key` (inclusive), sorted; keys without values appear with type 0.
 std::vector<RegEntry> RegDump(HKEY root, const std::string& key = "");
 
@@ -71,9 +75,7 @@ std::string ReadFileBytes(const std::string& path);
 // default button, so that no box blocks a test. Active while the object lives.
 class MessageBoxCapture {
 public:
-    struct Box {
-        std::string text;
-    };
+    struct Box { std::string text; };
     MessageBoxCapture();
     ~MessageBoxCapture();
     MessageBoxCapture(const MessageBoxCapture&) = delete;

@@ -5,6 +5,7 @@
 #include <functional>
 #include <vector>
 
+#include "support/Sandbox.h"
 #include "ui/Handles.h"
 #include "ui/SysUtils.h"
 
@@ -28,6 +29,8 @@ void PrintTo(const ShortcutFields& f, std::ostream* os) {
         << "\", arguments \"" << f.arguments << "\", icon \"" << f.iconFile << "\"," << f.iconIndex << ", hot key "
         << f.hotKey << "}";
 }
+
+std::string Notepad() { return SystemDir() + "\\notepad.exe"; }
 
 bool WriteShortcut(const std::string& path, const ShortcutFields& f) {
     ui::ComScope com;

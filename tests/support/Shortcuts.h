@@ -19,6 +19,9 @@ struct ShortcutFields {
 };
 void PrintTo(const ShortcutFields& f, std::ostream* os);
 
+// A program every system has, for shortcuts to point at.
+std::string Notepad();
+
 // Saves `f` at `path`; no icon location when `f.iconFile` is empty. False when the shell's
 // object could not save it.
 bool WriteShortcut(const std::string& path, const ShortcutFields& f);
