@@ -19,15 +19,6 @@ using namespace testing_support;
 
 namespace {
 
-std::string Put32(std::string b, size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i) b[at + i] = char(v >> (8 * i));
-    return b;
-}
-std::string Put16(std::string b, size_t at, uint16_t v) {
-    b[at] = char(v), b[at + 1] = char(v >> 8);
-    return b;
-}
-
 int PlatformCount(const std::string& path) {
     char buffer[MAX_PATH];
     lstrcpynA(buffer, path.c_str(), MAX_PATH);
@@ -44,17 +35,17 @@ TEST(IconFileCheck, DamagedFilesHoldNoIconsThroughTheGridAndTheLoader) {
     const size_t rsrc = 0x200, neTable = 0x80;
     std::vector<TDamagedIconFile> cases = {
         {"claims255.ico", std::string("\0\0\1\0\xFF\xFF", 6)},
-        {"offsetpast.ico", Put32(ico, 6 + 12, uint32_t(ico.size() + 100))},
-        {"sizepast.ico", Put32(ico, 6 + 8, 0xFFFFFFF0u)},
+        {"offsetpast.ico", Patched(ico, {{6 + 12, 4, ico.size() + 100}})},
+        {"sizepast.ico", Patched(ico, {{6 + 8, 4, 0xFFFFFFF0u}})},
         {"cut_dir.ico", ico.substr(0, 10)},
         {"cut_image.ico", ico.substr(0, ico.size() / 2)},
-        {"rootcount.dll", Put16(pe, rsrc + 14, 0xFFFF)},
-        {"subdir_out.dll", Put32(pe, rsrc + 16 + 4, 0xFFFFFF00u)},
-        {"loop.dll", Put32(pe, rsrc + 16 + 4, 0x80000000u)},
+        {"rootcount.dll", Patched(pe, {{rsrc + 14, 2, 0xFFFF}})},
+        {"subdir_out.dll", Patched(pe, {{rsrc + 16 + 4, 4, 0xFFFFFF00u}})},
+        {"loop.dll", Patched(pe, {{rsrc + 16 + 4, 4, 0x80000000u}})},
         {"cut_pe.dll", pe.substr(0, rsrc + 8)},
         {"cut_half.dll", pe.substr(0, pe.size() / 2)},
-        {"necount.icl", Put16(ne, neTable + 2 + 2, 0xFFFF)},
-        {"neoffset.icl", Put16(ne, neTable + 2 + 8, 0xFFFF)},
+        {"necount.icl", Patched(ne, {{neTable + 2 + 2, 2, 0xFFFF}})},
+        {"neoffset.icl", Patched(ne, {{neTable + 2 + 8, 2, 0xFFFF}})},
         {"cut_ne.icl", ne.substr(0, neTable + 6)},
     };
     for (const TDamagedIconFile& d : DamagedIconFiles()) cases.push_back(d);

@@ -4,6 +4,8 @@
 // otherwise), so a test can tell by one pixel which icon was drawn.
 #include <windows.h>
 
+#include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -34,6 +36,14 @@ std::string WritePeIconLibrary(const TempDir& dir, const std::string& name, int 
 std::string WriteNeIconLibrary(const TempDir& dir, const std::string& name, int count);
 // An existing file the platform finds no icon in (a DLL without icon resources).
 std::string WriteFileWithoutIcons(const TempDir& dir, const std::string& name);
+
+// `bytes` with little-endian numbers written over them (or past their end, which they grow to).
+struct TBytesField {
+    size_t at;
+    int width;
+    std::uint64_t value;
+};
+std::string Patched(std::string bytes, std::initializer_list<TBytesField> fields);
 
 // One small file of each kind of damage that once ended the program inside the platform's icon
 // extraction: a name telling the damage, and the bytes.
