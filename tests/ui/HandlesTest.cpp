@@ -49,8 +49,7 @@ TEST(OleCheck, FailuresCarryTheSystemsTextAndSuccessPassesThrough) {
     char own[256] = {};
     FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, ERROR_FILE_NOT_FOUND, 0, own,
                    sizeof(own), nullptr);
-    std::string fileNotFound = own;
-    while (!fileNotFound.empty() && strchr("\r\n ", fileNotFound.back())) fileNotFound.pop_back();
+    const std::string fileNotFound(own, strcspn(own, "\r\n"));
     // A system error wrapped in a result code reads like the system error itself; an unknown one names its code.
     const struct { HRESULT code; std::string text; } cases[] = {
         {HRESULT_FROM_WIN32(ERROR_FILE_NOT_FOUND), fileNotFound}, {static_cast<HRESULT>(0xA0DEAD01), "Error 0x"}};

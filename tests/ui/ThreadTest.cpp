@@ -28,12 +28,6 @@ private:
     Body body_;
 };
 
-ui::KernelHandle Duplicate(HANDLE h) {
-    HANDLE dup = nullptr;
-    DuplicateHandle(GetCurrentProcess(), h, GetCurrentProcess(), &dup, 0, FALSE, DUPLICATE_SAME_ACCESS);
-    return ui::KernelHandle(dup);
-}
-
 }  // namespace
 
 TEST(Thread, TheBodyRunsOnceAfterStartAndWhatItRaisesEndsItWithCodeOne) {
@@ -44,11 +38,8 @@ TEST(Thread, TheBodyRunsOnceAfterStartAndWhatItRaisesEndsItWithCodeOne) {
     thread.Start();
     ASSERT_TRUE(thread.WaitFor(2000));
     EXPECT_EQ(std::make_pair(runs, thread.ExitCode()), std::make_pair(LONG(1), DWORD(0)));
-    const std::function<void(TestThread&)> bodies[] = {
-        [](TestThread&) { throw std::runtime_error("lost"); },
-        [](TestThread&) { throw 5; },
-    };
-    for (const auto& body : bodies) {
+    for (const TestThread::Body& body : {TestThread::Body([](TestThread&) { throw std::runtime_error("lost"); }),
+                                          TestThread::Body([](TestThread&) { throw 5; })}) {
         TestThread failing(body);
         failing.Start();
         ASSERT_TRUE(failing.WaitFor(2000));
@@ -74,7 +65,9 @@ TEST(Thread, DestructionTerminatesAndWaitsForTheEndAndANeverStartedThreadRunsNoB
 
     volatile LONG runs = 0;
     auto idle = std::make_unique<TestThread>([&](TestThread&) { InterlockedIncrement(&runs); });
-    ui::KernelHandle handle = Duplicate(idle->Handle());
+    HANDLE handle = nullptr;
+    DuplicateHandle(GetCurrentProcess(), idle->Handle(), GetCurrentProcess(), &handle, 0, FALSE, DUPLICATE_SAME_ACCESS);
+    const ui::KernelHandle held(handle);
     idle.reset();
-    EXPECT_EQ(std::make_pair(WaitForSingleObject(handle.get(), 0), runs), std::make_pair(DWORD(WAIT_OBJECT_0), LONG(0)));
+    EXPECT_EQ(std::make_pair(WaitForSingleObject(handle, 0), runs), std::make_pair(DWORD(WAIT_OBJECT_0), LONG(0)));
 }
