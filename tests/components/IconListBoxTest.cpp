@@ -81,13 +81,6 @@ TEST(IconListBox, ReloadsReplaceTheIconsAndNamesTooLongForTheBufferAreRefused) {
         EXPECT_EQ(IsWindowEnabled(f.grid->Handle()) != FALSE, icons >= 0);  // disabled without a file
         EXPECT_EQ(f.fileChanges, 2);
     }
-    // However often the grid reloads, it holds icons for the cells shown only.
-    GridOnForm f(2, 2);
-    for (int i = 0; i < 200; ++i) {
-        f.grid->SetFileName(i % 2 ? before : cases[0].first);
-        f.Paint();
-        ASSERT_LE(f.grid->LiveIconCount(), f.VisibleCells()) << i;
-    }
 }
 
 TEST(IconListBox, ExtractsOnlyDrawnCellsAndKeepsValidIconsThroughRecreation) {

@@ -245,11 +245,9 @@ TEST(ShellLinkSave, AFailedSaveLeavesTheShortcutByteForByteAndNothingBehind) {
         const std::string folder = dir.MakeDir("case" + std::to_string(i));
         const std::string file = folder + "\\" + std::string(255 - folder.size() - 5, 'n') + ".lnk";
         FileCallsScope calls;
+        ASSERT_TRUE(WriteShortcut(file, {"表ソ", kShell32, "", "", "", 0, 0}));
         TVxShellLink link(nullptr);
         link.SetLangType(ltEnglish);
-        link.SetTarget(kShell32);
-        link.SetDescription("表ソ");
-        link.SaveToFile(file);
         link.SetFileName(file);
         link.Load();
         link.FileIcon().SetFileName(kShell32);  // the change the save is for

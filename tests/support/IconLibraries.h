@@ -53,8 +53,7 @@ struct TDamagedIconFile {
 };
 std::vector<TDamagedIconFile> DamagedIconFiles();
 
-// Wine's shell32.dll in the system directory, and how many icons it holds.
+// Wine's shell32.dll in the system directory.
 std::string Shell32Path();
-constexpr int kShell32IconCount = 184;
 
 }  // namespace testing_support
