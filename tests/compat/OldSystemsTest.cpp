@@ -202,14 +202,12 @@ TEST(OldSystems, FileAttributesByOldCallsAnswersAsTheSystem) {
         EXPECT_EQ(fields(data), (std::vector<ULONGLONG>{GetFileAttributesA(name.c_str()), 0, 0, 0, 0, 0})) << name;
         EXPECT_TRUE(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) << name;
     }
-    const struct { std::string name; GET_FILEEX_INFO_LEVELS level; bool withInfo; } refused[] = {
-        {dir / "missing.dll", GetFileExInfoStandard, true},
-        {dir / "missing\\icons.dll", GetFileExInfoStandard, true},
-        {dir / "*.dll", GetFileExInfoStandard, true},
-        {dir / "icons.dl?", GetFileExInfoStandard, true},
-        {file, GetFileExMaxInfoLevel, true},
-        {file, GetFileExInfoStandard, false},
-    };
+    const struct {
+        std::string name;
+        GET_FILEEX_INFO_LEVELS level = GetFileExInfoStandard;
+        bool withInfo = true;
+    } refused[] = {{dir / "missing.dll"}, {dir / "missing\\icons.dll"}, {dir / "*.dll"}, {dir / "icons.dl?"},
+                   {file, GetFileExMaxInfoLevel}, {file, GetFileExInfoStandard, false}};
     for (const auto& r : refused) {
         WIN32_FILE_ATTRIBUTE_DATA ours = {}, theirs = {};
         SetLastError(0);

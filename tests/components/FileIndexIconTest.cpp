@@ -60,17 +60,12 @@ TEST(FileIndexIcon, IndexIsSetAfterTheFileAndClampedToItAndCopiesShareTheImage) 
 TEST(FileIndexIcon, ARewrittenFileIsCountedAnew) {
     TempDir dir;
     const std::string a = WritePeIconLibrary(dir, "a.dll", 40), b = WriteNeIconLibrary(dir, "b.icl", 7);
-    struct Step {
-        const char* file;
-        int count;  // written with this many icons first when not 0
-        int expected;
-    } steps[] = {{"a.dll", 0, 40}, {"b.icl", 0, 7}, {"a.dll", 0, 40}, {"a.dll", 12, 12}, {"b.icl", 3, 3}, {"a.dll", 0, 12}};
-    for (const Step& s : steps) {
-        const std::string name = s.file;
-        if (s.count) (name == "a.dll" ? WritePeIconLibrary : WriteNeIconLibrary)(dir, name, s.count);
-        EXPECT_EQ(IconSourceCount(dir / name), s.expected) << name << " " << s.count;
-        TFileIndexIcon icon;
-        icon.SetFileName(dir / name);
-        EXPECT_EQ(icon.NumberOfIcons(), s.expected) << name;
-    }
+    const auto counts = [&] { return std::make_pair(IconSourceCount(a), IconSourceCount(b)); };
+    EXPECT_EQ(counts(), std::make_pair(40, 7));
+    WritePeIconLibrary(dir, "a.dll", 12);
+    EXPECT_EQ(counts(), std::make_pair(12, 7));
+    WriteNeIconLibrary(dir, "b.icl", 3);
+    TFileIndexIcon icon;
+    icon.SetFileName(b);
+    EXPECT_EQ(std::make_pair(icon.NumberOfIcons(), counts()), std::make_pair(3, std::make_pair(12, 3)));
 }

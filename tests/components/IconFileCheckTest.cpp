@@ -5,7 +5,6 @@
 #include <windows.h>
 #include <shellapi.h>
 
-#include <cstdint>
 #include <string>
 
 #include "components/FileIndexIcon.h"

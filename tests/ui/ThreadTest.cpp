@@ -19,10 +19,7 @@ public:
     explicit TestThread(Body body) : body_(std::move(body)) {}
 
 protected:
-    void Execute() override {
-        Body body = body_;  // a copy: the object may go before the body ends
-        body(*this);
-    }
+    void Execute() override { Body{body_}(*this); }  // a copy: the object may go before the body ends
 
 private:
     Body body_;
