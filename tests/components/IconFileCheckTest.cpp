@@ -11,8 +11,7 @@
 #include "components/IconFileCheck.h"
 #include "components/IconListBox.h"
 #include "support/IconLibraries.h"
-#include "support/Sandbox.h"
-#include "ui/Forms.h"
+#include "support/Interaction.h"
 
 using namespace testing_support;
 
@@ -48,16 +47,12 @@ TEST(IconFileCheck, DamagedFilesHoldNoIconsThroughTheGridAndTheLoader) {
         {"cut_ne.icl", ne.substr(0, neTable + 6)},
     };
     for (const TDamagedIconFile& d : DamagedIconFiles()) cases.push_back(d);
-    ui::TForm form(nullptr);
-    form.SetBounds(0, 0, 400, 400);
-    auto* grid = new TIconListBox(&form);
-    grid->SetParent(&form);
-    form.Show();
+    ShownControl<TIconListBox> grid;
     for (const auto& c : cases) {
         const std::string path = dir.WriteFile(c.name, c.bytes);
         EXPECT_FALSE(IconFileIsSound(path)) << c.name;
         grid->SetFileName(path);
-        RedrawWindow(grid->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+        RedrawWindow(grid.Wnd(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
         EXPECT_EQ(std::make_pair(grid->NumberOfIcons(), grid->LiveIconCount()), std::make_pair(0, 0)) << c.name;
         TFileIndexIcon loader;
         loader.SetFileName(path);
