@@ -81,47 +81,44 @@ TEST(OldSystems, ModuleHandleByOldCallsAnswersAsTheSystem) {
     using Fn = BOOL(WINAPI*)(DWORD, LPCWSTR, HMODULE*);
     const auto real = SystemFunction<Fn>("kernel32.dll", "GetModuleHandleExW");
     ASSERT_NE(real, nullptr);
-    const Fn ways[] = {compat::ModuleHandleByOldCalls, real};
+    // What a call answers: its result, the module it gives, the error it leaves.
+    const auto answer = [](Fn fn, DWORD flags, LPCWSTR name, bool out = true) {
+        HMODULE module = HMODULE(1);
+        SetLastError(0);
+        const BOOL ok = fn(flags, name, out ? &module : nullptr);
+        return std::make_tuple(ok, module, ok ? 0 : GetLastError());
+    };
     const DWORD fromAddress = GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS;
     const DWORD unchanged = GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT;
     std::vector<char> heap(64);
-    const struct { DWORD flags; LPCWSTR name; } cases[] = {
+    const struct {
+        DWORD flags;
+        LPCWSTR name;
+        bool out = true;
+    } cases[] = {
         {fromAddress | unchanged, reinterpret_cast<LPCWSTR>(Address(&compat::AncestorByParents))},  // this program
         {fromAddress | unchanged, reinterpret_cast<LPCWSTR>(SystemFunction<void*>("user32.dll", "GetParent"))},
         {fromAddress | unchanged, reinterpret_cast<LPCWSTR>(heap.data())},  // no image
-        {unchanged, nullptr},
-        {unchanged, L"KERNEL32.DLL"},
-        {unchanged, L"no-such-library.dll"},
+        {unchanged, nullptr}, {unchanged, L"KERNEL32.DLL"}, {unchanged, L"no-such-library.dll"},
         {GET_MODULE_HANDLE_EX_FLAG_PIN | unchanged, nullptr},  // contradictory
         {0x8 | unchanged, nullptr},                             // unknown flag
+        {0, nullptr, false},                                    // nowhere to put the module
     };
-    for (const auto& c : cases) {
-        HMODULE ours = HMODULE(1), theirs = HMODULE(1);
-        SetLastError(0);
-        const BOOL ok = compat::ModuleHandleByOldCalls(c.flags, c.name, &ours);
-        const DWORD error = ok ? 0 : GetLastError();
-        SetLastError(0);
-        const BOOL realOk = real(c.flags, c.name, &theirs);
-        EXPECT_EQ(std::make_tuple(ok, ours, error), std::make_tuple(realOk, theirs, realOk ? 0 : GetLastError()))
+    for (const auto& c : cases)
+        EXPECT_EQ(answer(compat::ModuleHandleByOldCalls, c.flags, c.name, c.out), answer(real, c.flags, c.name, c.out))
             << c.flags;
-    }
-    SetLastError(0);
-    EXPECT_FALSE(compat::ModuleHandleByOldCalls(0, nullptr, nullptr));
-    EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
 
     // A library nothing else holds: one reference more, unless the count is to stay; by address or name.
     const char* library = "msimg32.dll";
     ASSERT_EQ(GetModuleHandleA(library), nullptr);
-    for (Fn way : ways) {
+    for (Fn way : {Fn(compat::ModuleHandleByOldCalls), real}) {
         for (DWORD flags : {fromAddress, unchanged | fromAddress, DWORD(0), unchanged}) {
             const HMODULE loaded = LoadLibraryA(library);
             ASSERT_NE(loaded, nullptr);
             // Inside its image (its exports may be forwarded to another library).
             LPCWSTR name = (flags & fromAddress) ? reinterpret_cast<LPCWSTR>(reinterpret_cast<char*>(loaded) + 64)
                                                  : L"msimg32.dll";
-            HMODULE found = nullptr;
-            EXPECT_TRUE(way(flags, name, &found));
-            EXPECT_EQ(found, loaded);
+            EXPECT_EQ(answer(way, flags, name), std::make_tuple(TRUE, loaded, DWORD(0))) << flags;
             FreeLibrary(loaded);
             EXPECT_EQ(GetModuleHandleA(library) != nullptr, !(flags & unchanged)) << flags;
             if (GetModuleHandleA(library)) FreeLibrary(loaded);
@@ -177,47 +174,36 @@ TEST(OldSystems, TickWidenerCarriesTheWrapAndNeverGoesBack) {
 // with its backslash gets its attributes alone; patterns, missing names and bad requests fail as the
 // system's do.
 TEST(OldSystems, FileAttributesByOldCallsAnswersAsTheSystem) {
-    const auto real =
-        SystemFunction<BOOL(WINAPI*)(LPCSTR, GET_FILEEX_INFO_LEVELS, LPVOID)>("kernel32.dll", "GetFileAttributesExA");
+    using Fn = BOOL(WINAPI*)(LPCSTR, GET_FILEEX_INFO_LEVELS, LPVOID);
+    const Fn ours = compat::FileAttributesByOldCalls, real = SystemFunction<Fn>("kernel32.dll", "GetFileAttributesExA");
     ASSERT_NE(real, nullptr);
     TempDir dir;
     const std::string file = dir.WriteFile("icons.dll", std::string(70000, 'x'));
     const std::string dbcs = dir.WriteFile("表", "ab");  // its second byte is a backslash's
     const std::string folder = dir.MakeDir("sub");
     ASSERT_TRUE(SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_HIDDEN));
-    auto fields = [](const WIN32_FILE_ATTRIBUTE_DATA& d) {
+    // What a call answers: the attributes, times and size it gives, or the error it leaves.
+    const auto answer = [](Fn fn, const std::string& name, GET_FILEEX_INFO_LEVELS level = GetFileExInfoStandard) {
+        WIN32_FILE_ATTRIBUTE_DATA d = {};
+        SetLastError(0);
+        if (!fn(name.c_str(), level, &d)) return std::vector<ULONGLONG>{GetLastError()};
         auto time = [](const FILETIME& t) { return (ULONGLONG(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
         return std::vector<ULONGLONG>{d.dwFileAttributes, time(d.ftCreationTime), time(d.ftLastAccessTime),
                                       time(d.ftLastWriteTime), d.nFileSizeHigh, d.nFileSizeLow};
     };
-    for (const std::string& name : {file, dbcs, folder, dir.Path()}) {
-        WIN32_FILE_ATTRIBUTE_DATA ours = {}, theirs = {};
-        ASSERT_TRUE(compat::FileAttributesByOldCalls(name.c_str(), GetFileExInfoStandard, &ours)) << name;
-        ASSERT_TRUE(real(name.c_str(), GetFileExInfoStandard, &theirs)) << name;
-        EXPECT_EQ(fields(ours), fields(theirs)) << name;
+    const std::pair<std::string, bool> names[] = {
+        {file, true}, {dbcs, true}, {folder, true}, {dir.Path(), true}, {dir / "missing.dll", false},
+        {dir / "missing\\icons.dll", false}, {dir / "*.dll", false}, {dir / "icons.dl?", false}};
+    for (const auto& [name, found] : names) {
+        EXPECT_EQ(answer(ours, name), answer(real, name)) << name;
+        EXPECT_EQ(answer(real, name).size() > 1, found) << name;
     }
-    WIN32_FILE_ATTRIBUTE_DATA data = {};
-    for (const std::string& name : {folder + "\\", WindowsDir().substr(0, 3)}) {
-        ASSERT_TRUE(compat::FileAttributesByOldCalls(name.c_str(), GetFileExInfoStandard, &data)) << name;
-        EXPECT_EQ(fields(data), (std::vector<ULONGLONG>{GetFileAttributesA(name.c_str()), 0, 0, 0, 0, 0})) << name;
-        EXPECT_TRUE(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) << name;
-    }
-    const struct {
-        std::string name;
-        GET_FILEEX_INFO_LEVELS level = GetFileExInfoStandard;
-        bool withInfo = true;
-    } refused[] = {{dir / "missing.dll"}, {dir / "missing\\icons.dll"}, {dir / "*.dll"}, {dir / "icons.dl?"},
-                   {file, GetFileExMaxInfoLevel}, {file, GetFileExInfoStandard, false}};
-    for (const auto& r : refused) {
-        WIN32_FILE_ATTRIBUTE_DATA ours = {}, theirs = {};
-        SetLastError(0);
-        EXPECT_FALSE(compat::FileAttributesByOldCalls(r.name.c_str(), r.level, r.withInfo ? &ours : nullptr)) << r.name;
-        const DWORD error = GetLastError();
-        SetLastError(0);
-        const DWORD expected = !r.withInfo ? DWORD(ERROR_INVALID_PARAMETER)
-                               : real(r.name.c_str(), r.level, &theirs) ? 0 : GetLastError();
-        EXPECT_EQ(error, expected) << r.name << " " << r.level;
-    }
+    EXPECT_EQ(answer(ours, file, GetFileExMaxInfoLevel), answer(real, file, GetFileExMaxInfoLevel));
+    for (const std::string& name : {folder + "\\", WindowsDir().substr(0, 3)})
+        EXPECT_EQ(answer(ours, name), (std::vector<ULONGLONG>{GetFileAttributesA(name.c_str()), 0, 0, 0, 0, 0})) << name;
+    SetLastError(0);
+    EXPECT_FALSE(ours(file.c_str(), GetFileExInfoStandard, nullptr));
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
 }
 
 LRESULT CALLBACK CountLeaves(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
