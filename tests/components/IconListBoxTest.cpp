@@ -18,14 +18,12 @@ namespace {
 
 bool IconAlive(HICON icon) { return ui::IconHandle(CopyIcon(icon)).get() != nullptr; }
 
-// A shown form holding one grid of its own size at (10, 10).
+// A shown form holding one grid of x by y cells, sized to them.
 struct GridOnForm : ShownControl<TIconListBox> {
-    explicit GridOnForm(int x = 0, int y = 0)
-        : ShownControl(470, 370, [x, y](TIconListBox& grid) {
-              grid.SetBounds(10, 10, grid.Width(), grid.Height());
-              if (x) grid.SetXIcons(x);
-              if (y) grid.SetYIcons(y);
-          }) {
+    GridOnForm(int x, int y) : ShownControl(470, 370, [x, y](TIconListBox& grid) {
+                                   grid.SetXIcons(x);
+                                   grid.SetYIcons(y);
+                               }) {
         grid->OnFileChange = [this](ui::TObject*) { ++fileChanges; };
         Paint();
     }
