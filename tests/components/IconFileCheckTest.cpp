@@ -69,19 +69,18 @@ TEST(IconFileCheck, SoundLibrariesKeepThePlatformsCounts) {
     using K = TIconFileKind;
     TempDir dir;
     const std::vector<TIconImageSpec> sizes = {{16, 1}, {32, 8}, {48, 24}, {64, 32, true}};
-    const std::string files[] = {WriteIcoFile(dir, "one.ico"), WritePeIconLibrary(dir, "pe.dll", 7),
-                                 WriteNeIconLibrary(dir, "ne.icl", 5), Shell32Path(),
-                                 dir.WriteFile("sizes.ico", MakeIconFile(K::Ico, 1, sizes)),
-                                 dir.WriteFile("pe32.dll", MakeIconFile(K::Pe32, 3, sizes)),
-                                 dir.WriteFile("sizes.icl", MakeIconFile(K::Ne, 2, sizes)),
-                                 Shell32Path().substr(0, Shell32Path().rfind('\\')) + "\\user32.dll"};
+    const std::string files[] = {
+        dir.WriteFile("one.ico", MakeIconFile(K::Ico, 1)), WritePeIconLibrary(dir, "pe.dll", 7),
+        WriteNeIconLibrary(dir, "ne.icl", 5), dir.WriteFile("sizes.ico", MakeIconFile(K::Ico, 1, sizes)),
+        dir.WriteFile("pe32.dll", MakeIconFile(K::Pe32, 3, sizes)), Shell32Path(), SystemDir() + "\\user32.dll",
+        dir.WriteFile("sizes.icl", MakeIconFile(K::Ne, 2, sizes))};
     for (const std::string& path : files) {
         EXPECT_TRUE(IconFileIsSound(path)) << path;
         EXPECT_GT(PlatformCount(path), 0) << path;
         EXPECT_EQ(IconSourceCount(path), PlatformCount(path)) << path;
     }
     // A file changed in place is checked again, not taken from the last verdict.
-    const std::string path = WriteIcoFile(dir, "changing.ico");
+    const std::string path = dir.WriteFile("changing.ico", MakeIconFile(K::Ico, 1));
     ASSERT_TRUE(IconFileIsSound(path));
     dir.WriteFile("changing.ico", std::string("\0\0\1\0\xFF\xFF", 6));
     EXPECT_FALSE(IconFileIsSound(path));

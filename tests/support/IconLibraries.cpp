@@ -260,9 +260,6 @@ std::string MakeIconFile(TIconFileKind kind, int count, const std::vector<TIconI
     return {};
 }
 
-std::string WriteIcoFile(const TempDir& dir, const std::string& name, int colorIndex) {
-    return dir.WriteFile(name, IconDirectory({TIconImageSpec()}, colorIndex, 0));
-}
 std::string WritePeIconLibrary(const TempDir& dir, const std::string& name, int count) {
     return dir.WriteFile(name, MakeIconFile(TIconFileKind::Pe64, count));
 }

@@ -29,9 +29,8 @@ enum class TIconFileKind { Ico, Pe32, Pe64, Ne };
 std::string MakeIconFile(TIconFileKind kind, int count,
                          const std::vector<TIconImageSpec>& images = std::vector<TIconImageSpec>(1));
 
-// Files of icons made of one 32 x 32 image, written below `dir`; each returns the full path. The
-// libraries: a PE32+ DLL and a 16-bit NE library holding `count` icon groups.
-std::string WriteIcoFile(const TempDir& dir, const std::string& name, int colorIndex = 0);
+// Libraries of `count` icons made of one 32 x 32 image, written below `dir`: a PE32+ DLL and a
+// 16-bit NE library; each returns the full path.
 std::string WritePeIconLibrary(const TempDir& dir, const std::string& name, int count);
 std::string WriteNeIconLibrary(const TempDir& dir, const std::string& name, int count);
 // An existing file the platform finds no icon in (a DLL without icon resources).
