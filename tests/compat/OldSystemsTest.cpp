@@ -213,14 +213,10 @@ LRESULT CALLBACK CountLeaves(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 // The common controls' tracking, which the stand-in hands over to, reports the pointer's leave.
 TEST(OldSystems, TrackMouseReportsTheLeave) {
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = CountLeaves;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "VemloraLeaveCounter";
-    RegisterClassA(&wc);
-    WindowHandle wnd(CreateWindowExA(WS_EX_TOPMOST, wc.lpszClassName, "", WS_POPUP | WS_VISIBLE, 100, 100, 100, 100,
-                                     nullptr, nullptr, wc.hInstance, nullptr));
+    WindowHandle wnd(CreateWindowExA(WS_EX_TOPMOST, "STATIC", "", WS_POPUP | WS_VISIBLE, 100, 100, 100, 100, nullptr,
+                                     nullptr, nullptr, nullptr));
     ASSERT_TRUE(wnd);
+    SetWindowLongPtrA(wnd.get(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountLeaves));
     SetCursorPos(150, 150);
     testing_support::PumpMessages();
     TRACKMOUSEEVENT track = {sizeof(track), TME_LEAVE, wnd.get(), 0};
@@ -235,8 +231,6 @@ TEST(OldSystems, TrackMouseReportsTheLeave) {
         testing_support::PumpMessages(1);
     }
     EXPECT_EQ(GetWindowLongPtrA(wnd.get(), GWLP_USERDATA), 1);
-    wnd.reset();
-    UnregisterClassA(wc.lpszClassName, wc.hInstance);
 }
 
 }  // namespace
