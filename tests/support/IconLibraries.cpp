@@ -126,9 +126,22 @@ std::string IconDirectory(const std::vector<TIconImageSpec>& images, int colorIn
     return b.Str();
 }
 
+// The resources of `count` icons of `images` each: the icon images (IDs 1, 2, ... in their
+// order) and the icon groups (IDs 1 to `count`) naming them.
+struct TIconResources {
+    explicit TIconResources(int count, const std::vector<TIconImageSpec>& images) {
+        for (int i = 0; i < count; ++i) {
+            for (const TIconImageSpec& image : images) icons.push_back(IconImage(i, image));
+            groups.push_back(IconDirectory(images, i, static_cast<int>(i * images.size() + 1)));
+        }
+    }
+    std::vector<std::string> icons, groups;
+};
+
 // A DLL of `count` icon groups of `images` each: PE32+ or, with `pe32`, PE32.
 std::string PeLibrary(int count, const std::vector<TIconImageSpec>& images, bool pe32) {
-    const size_t n = static_cast<size_t>(count < 0 ? 0 : count), m = images.size(), icons = n * m;
+    const TIconResources resources(count, images);
+    const size_t n = resources.groups.size(), icons = resources.icons.size();
     const std::uint32_t kSectionRva = 0x1000;
     const size_t kHeaders = 0x200;
 
@@ -145,8 +158,7 @@ std::string PeLibrary(int count, const std::vector<TIconImageSpec>& images, bool
     for (size_t slot = 0; slot < icons + n; ++slot) {
         const bool group = slot >= icons;
         const size_t i = group ? slot - icons : slot;  // resource i + 1 of its type
-        const std::string bytes = group ? IconDirectory(images, static_cast<int>(i), static_cast<int>(i * m + 1))
-                                        : IconImage(static_cast<int>(i / m), images[i % m]);
+        const std::string& bytes = group ? resources.groups[i] : resources.icons[i];
         const size_t typeDir = group ? groupDir : iconDir, lang = langDirs + slot * 24, entry = entries + slot * 16;
         r.Put({{typeDir + 16 + i * 8, 4, i + 1}, {typeDir + 20 + i * 8, 4, 0x80000000u | lang}, {lang + 14, 2, 1},
                {lang + 16, 4, 0x0409}, {lang + 20, 4, entry}, {entry, 4, kSectionRva + data},
@@ -183,7 +195,8 @@ std::string PeLibrary(int count, const std::vector<TIconImageSpec>& images, bool
 
 // A 16-bit library of `count` icon groups of `images` each.
 std::string NeLibrary(int count, const std::vector<TIconImageSpec>& images) {
-    const size_t n = static_cast<size_t>(count < 0 ? 0 : count), m = images.size(), icons = n * m;
+    const TIconResources resources(count, images);
+    const size_t n = resources.groups.size(), icons = resources.icons.size();
     const std::string moduleName = "ICONS", description = "Vemlora test icons";
     // Relative to the NE header: the resource table (shift, the group and icon type records with
     // their name records, end of types, end of resource names), the resident names, the module
@@ -192,20 +205,13 @@ std::string NeLibrary(int count, const std::vector<TIconImageSpec>& images) {
     const size_t imports = resident + 1 + moduleName.size() + 2 + 1, entryTable = imports + 1;
     const size_t nonResident = ne + entryTable + 2, dataStart = nonResident + 1 + description.size() + 2 + 1;
 
-    std::vector<std::string> groups, iconImages;
-    size_t total = 0;
-    for (size_t i = 0; i < n; ++i) {
-        groups.push_back(IconDirectory(images, static_cast<int>(i), static_cast<int>(i * m + 1)));
-        for (size_t j = 0; j < m; ++j) iconImages.push_back(IconImage(static_cast<int>(i), images[j]));
-    }
     // The smallest alignment shift whose 16-bit offsets reach every resource.
     unsigned shift = 4;
     for (;; ++shift) {
-        const size_t unit = size_t{1} << shift;
-        total = AlignUp(dataStart, unit);
-        for (const auto* list : {&groups, &iconImages})
-            for (const std::string& bytes : *list) total += AlignUp(bytes.size(), unit);
-        if (total / unit <= 0xFFFF) break;
+        size_t total = AlignUp(dataStart, size_t{1} << shift);
+        for (const auto* list : {&resources.groups, &resources.icons})
+            for (const std::string& bytes : *list) total += AlignUp(bytes.size(), size_t{1} << shift);
+        if (total >> shift <= 0xFFFF) break;
     }
     const size_t unit = size_t{1} << shift;
 
@@ -226,7 +232,7 @@ std::string NeLibrary(int count, const std::vector<TIconImageSpec>& images) {
     t += 2;
     size_t data = AlignUp(dataStart, unit);
     for (int kind = 0; kind < 2; ++kind) {  // 0: groups, 1: icons
-        const std::vector<std::string>& list = kind == 0 ? groups : iconImages;
+        const std::vector<std::string>& list = kind == 0 ? resources.groups : resources.icons;
         b.Put({{t, 2, kind == 0 ? 0x800Eu : 0x8003u}, {t + 2, 2, list.size()}});
         t += 8;
         for (size_t i = 0; i < list.size(); ++i, t += 12) {
