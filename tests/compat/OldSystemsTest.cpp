@@ -156,12 +156,10 @@ TEST(OldSystems, NewSemaphoreCountsAndNamesAsTheSystem) {
 // The 64-bit count runs on across a wrap of the 32-bit one and never goes back.
 TEST(OldSystems, TickWidenerCarriesTheWrapAndNeverGoesBack) {
     const std::vector<std::pair<DWORD, ULONGLONG>> readings = {
-        {0xFFFFFFF0u, 0xFFFFFFF0ull},
-        {0xFFFFFFF0u, 0xFFFFFFF0ull},
+        {0xFFFFFFF0u, 0xFFFFFFF0ull}, {0xFFFFFFF0u, 0xFFFFFFF0ull},
         {0x00000010u, 0x100000010ull},  // wrapped
         {0x00000008u, 0x100000010ull},  // another thread's older reading
-        {0x7FFFFFFFu, 0x17FFFFFFFull},
-        {0x80000010u, 0x180000010ull},
+        {0x7FFFFFFFu, 0x17FFFFFFFull}, {0x80000010u, 0x180000010ull},
         {0x00000005u, 0x200000005ull},  // wrapped again
     };
     compat::TickWidener ticks;

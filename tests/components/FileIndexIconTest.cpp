@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <string>
+#include <tuple>
 
 #include "components/FileIndexIcon.h"
 #include "support/IconLibraries.h"
@@ -37,22 +38,18 @@ TEST(FileIndexIcon, IndexIsSetAfterTheFileAndClampedToItAndCopiesShareTheImage) 
     }
     const HICON held = icon.Handle();
     icon.SetFileName(lib);  // the same name again changes nothing
-    EXPECT_EQ(icon.IconIndex(), 17);
-    EXPECT_EQ(icon.Handle(), held);
+    EXPECT_EQ(std::make_pair(icon.IconIndex(), icon.Handle()), std::make_pair(17, held));
     ui::TPicture picture;  // a copy shares the image, not the location
     picture.Assign(&icon);
-    EXPECT_EQ(icon.ShareCount(), 2);
     auto* copy = dynamic_cast<const TFileIndexIcon*>(picture.Graphic());
     ASSERT_NE(copy, nullptr);
-    EXPECT_EQ(copy->Handle(), held);
-    EXPECT_EQ(copy->IconIndex(), -1);
+    EXPECT_EQ(std::make_tuple(icon.ShareCount(), copy->Handle(), copy->IconIndex()), std::make_tuple(2, held, -1));
     // A file without icons keeps the index and holds no icon.
     for (const std::string& bad : {dir / "missing.dll", dir.MakeDir("dir.dll"), WriteFileWithoutIcons(dir, "x.dll")}) {
         icon.SetFileName(lib);
         icon.SetIconIndex(17);
         icon.SetFileName(bad);
-        EXPECT_EQ(icon.IconIndex(), 17) << bad;
-        EXPECT_TRUE(icon.Empty());
+        EXPECT_EQ(std::make_pair(icon.IconIndex(), icon.Empty()), std::make_pair(17, true)) << bad;
     }
 }
 

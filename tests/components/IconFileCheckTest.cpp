@@ -32,19 +32,14 @@ TEST(IconFileCheck, DamagedFilesHoldNoIconsThroughTheGridAndTheLoader) {
     // The made libraries' resource directory (PE) and resource table (NE) are at fixed places.
     const size_t rsrc = 0x200, neTable = 0x80;
     std::vector<TDamagedIconFile> cases = {
-        {"claims255.ico", std::string("\0\0\1\0\xFF\xFF", 6)},
+        {"claims255.ico", std::string("\0\0\1\0\xFF\xFF", 6)}, {"cut_dir.ico", ico.substr(0, 10)},
         {"offsetpast.ico", Patched(ico, {{6 + 12, 4, ico.size() + 100}})},
-        {"sizepast.ico", Patched(ico, {{6 + 8, 4, 0xFFFFFFF0u}})},
-        {"cut_dir.ico", ico.substr(0, 10)},
-        {"cut_image.ico", ico.substr(0, ico.size() / 2)},
-        {"rootcount.dll", Patched(pe, {{rsrc + 14, 2, 0xFFFF}})},
+        {"sizepast.ico", Patched(ico, {{6 + 8, 4, 0xFFFFFFF0u}})}, {"cut_image.ico", ico.substr(0, ico.size() / 2)},
+        {"rootcount.dll", Patched(pe, {{rsrc + 14, 2, 0xFFFF}})}, {"cut_pe.dll", pe.substr(0, rsrc + 8)},
         {"subdir_out.dll", Patched(pe, {{rsrc + 16 + 4, 4, 0xFFFFFF00u}})},
-        {"loop.dll", Patched(pe, {{rsrc + 16 + 4, 4, 0x80000000u}})},
-        {"cut_pe.dll", pe.substr(0, rsrc + 8)},
-        {"cut_half.dll", pe.substr(0, pe.size() / 2)},
-        {"necount.icl", Patched(ne, {{neTable + 2 + 2, 2, 0xFFFF}})},
+        {"loop.dll", Patched(pe, {{rsrc + 16 + 4, 4, 0x80000000u}})}, {"cut_half.dll", pe.substr(0, pe.size() / 2)},
+        {"necount.icl", Patched(ne, {{neTable + 2 + 2, 2, 0xFFFF}})}, {"cut_ne.icl", ne.substr(0, neTable + 6)},
         {"neoffset.icl", Patched(ne, {{neTable + 2 + 8, 2, 0xFFFF}})},
-        {"cut_ne.icl", ne.substr(0, neTable + 6)},
     };
     for (const TDamagedIconFile& d : DamagedIconFiles()) cases.push_back(d);
     ShownControl<TIconListBox> grid;
