@@ -63,19 +63,6 @@ TEST_F(DropDstTest, EachDropIsOneEventWithEveryPathWholeInOrderAndAHandlersError
     EXPECT_EQ(panel->Handle(), dst->HookedWindow());
 }
 
-TEST_F(DropDstTest, AcceptDropTogglesTheStyleAndARecreatedWindowIsHookedAgain) {
-    for (bool accept : {false, true, false, true}) {
-        dst->SetAcceptDrop(accept);
-        EXPECT_EQ(accept, (GetWindowLongPtrA(panel->Handle(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES) != 0);
-        panel->RecreateWnd();
-        PumpMessages();  // the re-hook waits for the message loop
-        EXPECT_EQ(panel->Handle(), dst->HookedWindow());
-        EXPECT_EQ(accept, (GetWindowLongPtrA(panel->Handle(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES) != 0);
-    }
-    EXPECT_TRUE(Drop({"C:\\again.ico"}));
-    EXPECT_EQ(1u, drops.size());
-}
-
 TEST_F(DropDstTest, TwoMoreHooksOnTheWindowGoInEitherOrder) {
     for (bool olderGoesFirst : {true, false}) {
         const LONG_PTR before = GetWindowLongPtrA(panel->Handle(), GWLP_WNDPROC);
@@ -99,7 +86,18 @@ TEST_F(DropDstTest, TwoMoreHooksOnTheWindowGoInEitherOrder) {
     EXPECT_EQ(2u, drops.size());  // each time the last drop reached the first hook
 }
 
-TEST_F(DropDstTest, WithoutControlOrFormNothingIsHookedOrReported) {
+TEST_F(DropDstTest, TheHookFollowsItsControlsWindowAndWithoutControlOrFormNothingIsHooked) {
+    for (bool accept : {false, true, false, true}) {
+        dst->SetAcceptDrop(accept);
+        EXPECT_EQ(accept, (GetWindowLongPtrA(panel->Handle(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES) != 0);
+        panel->RecreateWnd();
+        PumpMessages();  // the re-hook waits for the message loop
+        EXPECT_EQ(panel->Handle(), dst->HookedWindow());
+        EXPECT_EQ(accept, (GetWindowLongPtrA(panel->Handle(), GWL_EXSTYLE) & WS_EX_ACCEPTFILES) != 0);
+    }
+    EXPECT_TRUE(Drop({"C:\\again.ico"}));
+    EXPECT_EQ(1u, drops.size());
+    // Without a control or a form nothing is hooked or reported.
     TDropDst orphan(nullptr);
     EXPECT_THROW(orphan.SetTarget(THookTarget::htForm), EControlHook);
     EXPECT_EQ(nullptr, orphan.HookedWindow());

@@ -142,8 +142,7 @@ struct TIconResources {
 std::string PeLibrary(int count, const std::vector<TIconImageSpec>& images, bool pe32) {
     const TIconResources resources(count, images);
     const size_t n = resources.groups.size(), icons = resources.icons.size();
-    const std::uint32_t kSectionRva = 0x1000;
-    const size_t kHeaders = 0x200;
+    const size_t kSectionRva = 0x1000, kHeaders = 0x200;
 
     // The resource section: root directory (types), one directory per type (icons 1..n*m, groups
     // 1..n), one language directory per resource, the data entries, then the data.
