@@ -25,7 +25,6 @@ Fn SystemFunction(const char* dll, const char* name) {
     return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA(dll), name)));
 }
 
-void* Address(FARPROC f) { return reinterpret_cast<void*>(f); }
 template <class F>
 void* Address(F* f) {
     return reinterpret_cast<void*>(reinterpret_cast<void (*)()>(f));
