@@ -29,19 +29,18 @@ private:
 
 TEST(Thread, TheBodyRunsOnceAfterStartAndWhatItRaisesEndsItWithCodeOne) {
     volatile LONG runs = 0;
-    TestThread thread([&](TestThread&) { InterlockedIncrement(&runs); });
-    EXPECT_FALSE(thread.WaitFor(0)) << "created suspended";
-    thread.Start();
-    thread.Start();
-    ASSERT_TRUE(thread.WaitFor(2000));
-    EXPECT_EQ(std::make_pair(runs, thread.ExitCode()), std::make_pair(LONG(1), DWORD(0)));
-    for (const TestThread::Body& body : {TestThread::Body([](TestThread&) { throw std::runtime_error("lost"); }),
-                                          TestThread::Body([](TestThread&) { throw 5; })}) {
-        TestThread failing(body);
-        failing.Start();
-        ASSERT_TRUE(failing.WaitFor(2000));
-        EXPECT_EQ(failing.ExitCode(), 1u);
+    const std::pair<TestThread::Body, DWORD> bodies[] = {{[&](TestThread&) { InterlockedIncrement(&runs); }, 0},
+                                                         {[](TestThread&) { throw std::runtime_error("lost"); }, 1},
+                                                         {[](TestThread&) { throw 5; }, 1}};
+    for (const auto& [body, exitCode] : bodies) {
+        TestThread thread(body);
+        EXPECT_FALSE(thread.WaitFor(0)) << "created suspended";
+        thread.Start();
+        thread.Start();
+        ASSERT_TRUE(thread.WaitFor(2000));
+        EXPECT_EQ(thread.ExitCode(), exitCode);
     }
+    EXPECT_EQ(runs, 1);
 }
 
 TEST(Thread, DestructionTerminatesAndWaitsForTheEndAndANeverStartedThreadRunsNoBody) {
