@@ -12,8 +12,7 @@
 
 namespace {
 
-using testing_support::TempDir;
-using testing_support::WindowsDir;
+using namespace testing_support;
 using ui::KernelHandle;
 using ui::WindowHandle;
 
@@ -192,14 +191,14 @@ TEST(OldSystems, TrackMouseReportsTheLeave) {
     ASSERT_TRUE(wnd);
     SetWindowLongPtrA(wnd.get(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountLeaves));
     SetCursorPos(150, 150);
-    testing_support::PumpMessages();
+    PumpMessages();
     TRACKMOUSEEVENT track = {sizeof(track), TME_LEAVE, wnd.get(), 0};
     EXPECT_TRUE(compat::TrackMouse(&track));
     SetCursorPos(500, 500);
     // The leave comes by the tracking's timer: wait for messages until it has come.
     for (int i = 0; i < 100 && GetWindowLongPtrA(wnd.get(), GWLP_USERDATA) == 0; ++i) {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-        testing_support::PumpMessages(1);
+        PumpMessages(1);
     }
     EXPECT_EQ(GetWindowLongPtrA(wnd.get(), GWLP_USERDATA), 1);
 }
