@@ -151,9 +151,8 @@ TEST(OldSystems, FileAttributesByOldCallsAnswersAsTheSystem) {
     const Fn ours = compat::FileAttributesByOldCalls, real = SystemFunction<Fn>("kernel32.dll", "GetFileAttributesExA");
     ASSERT_NE(real, nullptr);
     TempDir dir;
-    const std::string file = dir.WriteFile("icons.dll", std::string(70000, 'x'));
+    const std::string file = dir.WriteFile("icons.dll", std::string(70000, 'x')), folder = dir.MakeDir("sub");
     const std::string dbcs = dir.WriteFile("表", "ab");  // its second byte is a backslash's
-    const std::string folder = dir.MakeDir("sub");
     ASSERT_TRUE(SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_HIDDEN));
     // What a call answers: the attributes, times and size it gives, or the error it leaves.
     const auto answer = [](Fn fn, const std::string& name, GET_FILEEX_INFO_LEVELS level = GetFileExInfoStandard) {
@@ -173,7 +172,8 @@ TEST(OldSystems, FileAttributesByOldCallsAnswersAsTheSystem) {
     }
     EXPECT_EQ(answer(ours, file, GetFileExMaxInfoLevel), answer(real, file, GetFileExMaxInfoLevel));
     for (const std::string& name : {folder + "\\", WindowsDir().substr(0, 3)})
-        EXPECT_EQ(answer(ours, name), (std::vector<ULONGLONG>{GetFileAttributesA(name.c_str()), 0, 0, 0, 0, 0})) << name;
+        EXPECT_EQ(answer(ours, name), (std::vector<ULONGLONG>{GetFileAttributesA(name.c_str()), 0, 0, 0, 0, 0}))
+            << name;
     SetLastError(0);
     EXPECT_FALSE(ours(file.c_str(), GetFileExInfoStandard, nullptr));
     EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));

@@ -85,8 +85,9 @@ TEST_F(IEButtonTest, GlyphSizeSetsNumGlyphsAndTheCellShownFollowsTheState) {
     EXPECT_EQ(button->Spacing(), 0);
 
     enum { rest, hot, disabled };
+    // Cells, state, the cell shown.
     const int cellShown[][3] = {{1, rest, 0}, {1, hot, 0},      {1, disabled, 0}, {2, rest, 0},    {2, hot, 0},
-                                {2, disabled, 1}, {3, rest, 2}, {3, hot, 0},      {3, disabled, 1}};  // cells, state, shown
+                                {2, disabled, 1}, {3, rest, 2}, {3, hot, 0},      {3, disabled, 1}};
     for (const auto& c : cellShown) {
         Move(0, 0);
         button->SetEnabled(true);

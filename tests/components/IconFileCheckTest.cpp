@@ -14,20 +14,19 @@
 #include "support/Interaction.h"
 
 using namespace testing_support;
+using K = TIconFileKind;
 
 namespace {
 
 int PlatformCount(const std::string& path) {
-    char buffer[MAX_PATH];
-    lstrcpynA(buffer, path.c_str(), MAX_PATH);
-    return static_cast<int>(reinterpret_cast<UINT_PTR>(ExtractIconA(GetModuleHandleA(nullptr), buffer, UINT(-1))));
+    const HICON count = ExtractIconA(GetModuleHandleA(nullptr), path.c_str(), UINT(-1));
+    return static_cast<int>(reinterpret_cast<UINT_PTR>(count));
 }
 
 }  // namespace
 
 TEST(IconFileCheck, DamagedFilesHoldNoIconsThroughTheGridAndTheLoader) {
     TempDir dir;
-    using K = TIconFileKind;
     const std::string ico = MakeIconFile(K::Ico, 1), pe = MakeIconFile(K::Pe64, 3), ne = MakeIconFile(K::Ne, 3);
     // The made libraries' resource directory (PE) and resource table (NE) are at fixed places.
     const size_t rsrc = 0x200, neTable = 0x80;
@@ -61,7 +60,6 @@ TEST(IconFileCheck, DamagedFilesHoldNoIconsThroughTheGridAndTheLoader) {
 }
 
 TEST(IconFileCheck, SoundLibrariesKeepThePlatformsCounts) {
-    using K = TIconFileKind;
     TempDir dir;
     const std::vector<TIconImageSpec> sizes = {{16, 1}, {32, 8}, {48, 24}, {64, 32, true}};
     const std::string files[] = {

@@ -42,9 +42,8 @@ TEST(Guards, ReportOrAnswerWhatWouldLeaveAWindowProcedureOrAComMethod) {
     }
     std::vector<std::string> texts;
     for (const auto& b : boxes.Boxes()) texts.push_back(b.text);
-    const std::vector<std::string> expected = {"ドロップ失敗", "Unknown error", std::string(own, strcspn(own, "\r\n")),
-                                               "Error 0xA0DEAD01", "lost", "tick"};
-    EXPECT_EQ(texts, expected);
+    EXPECT_EQ(texts, (std::vector<std::string>{"ドロップ失敗", "Unknown error", std::string(own, strcspn(own, "\r\n")),
+                                               "Error 0xA0DEAD01", "lost", "tick"}));
 
     EXPECT_EQ(ui::OleCheck(S_FALSE), S_FALSE);
     EXPECT_EQ(ui::ComGuarded([] { return S_FALSE; }), S_FALSE);

@@ -47,11 +47,10 @@ TEST(Thread, DestructionTerminatesAndWaitsForTheEndAndANeverStartedThreadRunsNoB
     ui::EventHandle started(CreateEventA(nullptr, TRUE, FALSE, nullptr));
     ui::EventHandle never(CreateEventA(nullptr, TRUE, FALSE, nullptr));
     volatile LONG ended = 0;
-    HANDLE startedHandle = started.get(), neverHandle = never.get();
-    auto thread = std::make_unique<TestThread>([startedHandle, neverHandle, &ended](TestThread& self) {
-        SetEvent(startedHandle);
+    auto thread = std::make_unique<TestThread>([&](TestThread& self) {
+        SetEvent(started.get());
         while (!self.Terminated()) SwitchToThread();
-        WaitForSingleObject(neverHandle, 300);  // a body that takes its time to end
+        WaitForSingleObject(never.get(), 300);  // a body that takes its time to end
         InterlockedExchange(&ended, 1);
     });
     thread->Start();
