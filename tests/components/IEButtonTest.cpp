@@ -1,12 +1,13 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 #include <string>
 #include <tuple>
 #include <vector>
 
 #include "components/IEButton.h"
-#include "ui/Forms.h"
+#include "support/Interaction.h"
 
 using namespace ui;
 
@@ -31,8 +32,8 @@ TBitmap CellGlyph(int cells) {
     return Dib(16 * cells, 16, [](int x, int y) { return y == 15 ? kOlive : x + y == 0 ? kMarker : kCell[x / 16]; });
 }
 
-// A form with a 60 x 40 button at (10, 10) and mouse input sent to the form; the button's
-// clicks, double clicks and presses go to `log`.
+// A 60 x 40 button at (5, 5) on a shown form, mouse input sent to the form, (0, 0) outside the
+// button; the button's clicks, double clicks and presses go to `log`.
 class IEButtonTest : public ::testing::Test {
 protected:
     static constexpr int kW = 60, kH = 40;
@@ -40,27 +41,14 @@ protected:
     static constexpr int kGx = (kW - 16) / 2, kGy = (kH - 16) / 2;
 
     void SetUp() override {
-        form.SetBounds(0, 0, 300, 200);
-        button = new TIEButton(&form);
-        button->SetBounds(10, 10, kW, kH);
-        button->SetParent(&form);
-        button->SetColor(static_cast<TColor>(kFace));
-        button->SetColorHighLight(static_cast<TColor>(kLight));
-        button->SetColorShadow(static_cast<TColor>(kDark));
-        button->SetLayOut(TButtonLayout::blGlyphLeft);
-        button->SetInactiveStyle(TInactiveStyle::dsNormal);
-        button->SetSpacing(0);
-        form.Show();
         button->OnClick = [this](TObject*) { log.push_back("click"); };
         button->OnDblClick = [this](TObject*) { log.push_back("dblclick"); };
         button->OnMouseDown = [this](TObject*, TMouseButton, TShiftState, int x, int y) {
             log.push_back("down " + std::to_string(x) + "," + std::to_string(y));
         };
     }
-    void Send(UINT msg, WPARAM wp, int x, int y) { SendMessageA(form.Handle(), msg, wp, MAKELPARAM(x, y)); }
+    void Send(UINT msg, WPARAM wp, int x, int y) { SendMessageA(shown.form.Handle(), msg, wp, MAKELPARAM(x, y)); }
     void Move(int x, int y) { Send(WM_MOUSEMOVE, 0, x, y); }
-    void Press(int x, int y) { Move(x, y); Send(WM_LBUTTONDOWN, MK_LBUTTON, x, y); }
-    void Release(int x, int y) { Send(WM_LBUTTONUP, 0, x, y); }
     // The button painted on a bitmap of an unused colour.
     TBitmap Painted() {
         TBitmap s = Dib(kW, kH, [](int, int) { return kBack; });
@@ -69,8 +57,15 @@ protected:
     }
     static COLORREF At(TBitmap& b, int x, int y) { return b.Canvas().Pixel(x, y); }
 
-    TForm form{nullptr};
-    TIEButton* button = nullptr;
+    testing_support::ShownControl<TIEButton> shown{kW, kH, [](TIEButton& b) {
+        b.SetColor(static_cast<TColor>(kFace));
+        b.SetColorHighLight(static_cast<TColor>(kLight));
+        b.SetColorShadow(static_cast<TColor>(kDark));
+        b.SetLayOut(TButtonLayout::blGlyphLeft);
+        b.SetInactiveStyle(TInactiveStyle::dsNormal);
+        b.SetSpacing(0);
+    }};
+    TIEButton* const button = shown.control;
     std::vector<std::string> log;
 };
 
@@ -81,9 +76,8 @@ TEST_F(IEButtonTest, GlyphSizeSetsNumGlyphsAndTheCellShownFollowsTheState) {
     for (const auto& c : cases) {
         TIEButton b(nullptr);
         b.SetNumGlyphs(c[2]);
-        b.SetGlyph(Dib(c[0], c[1], [&](int x, int y) { return x == 0 && y == c[1] - 1 ? RGB(12, 34, 56) : kFace; }));
+        b.SetGlyph(Dib(c[0], c[1], [](int, int) { return kFace; }));
         EXPECT_EQ(b.NumGlyphs(), c[3]) << c[0] << "x" << c[1];
-        EXPECT_EQ(b.TransparentColor(), static_cast<TColor>(RGB(12, 34, 56)));
     }
     button->SetCaption("実行");
     button->SetSpacing(6);
@@ -91,17 +85,18 @@ TEST_F(IEButtonTest, GlyphSizeSetsNumGlyphsAndTheCellShownFollowsTheState) {
     EXPECT_EQ(button->Spacing(), 0);
 
     enum { rest, hot, disabled };
-    const int shown[][3] = {{1, rest, 0}, {1, hot, 0}, {1, disabled, 0}, {2, rest, 0}, {2, hot, 0},
-                            {2, disabled, 1}, {3, rest, 2}, {3, hot, 0}, {3, disabled, 1}};  // cells, state, shown
-    for (const auto& c : shown) {
-        Move(290, 190);
+    // Cells, state, the cell shown.
+    const int cellShown[][3] = {{1, rest, 0}, {1, hot, 0},      {1, disabled, 0}, {2, rest, 0},    {2, hot, 0},
+                                {2, disabled, 1}, {3, rest, 2}, {3, hot, 0},      {3, disabled, 1}};
+    for (const auto& c : cellShown) {
+        Move(0, 0);
         button->SetEnabled(true);
         button->SetGlyph(CellGlyph(c[0]));
-        if (c[1] == hot) Move(15, 15);
+        if (c[1] == hot) Move(10, 10);
         if (c[1] == disabled) button->SetEnabled(false);
         auto s = Painted();
         EXPECT_EQ(At(s, kGx + 8, kGy + 8), kCell[c[2]]) << c[0] << " cells, state " << c[1];
-        EXPECT_EQ(At(s, kGx + 8, kGy + 15), kFace);  // the transparent row shows the face
+        EXPECT_EQ(At(s, kGx + 8, kGy + 15), kFace);  // the transparent row (of the bottom left pixel's colour)
     }
 }
 
@@ -109,10 +104,11 @@ TEST_F(IEButtonTest, ClickOnlyWhenReleasedInsideAndNeverWhileDisabledOrHidden) {
     // The handler disables its own button while the mouse is over it: no hot or pressed look stays.
     const auto logDown = button->OnMouseDown;
     button->OnMouseDown = [&](TObject*, TMouseButton, TShiftState, int, int) { button->SetEnabled(false); };
-    Press(15, 15);
-    Release(15, 15);
+    Move(10, 10);
+    Send(WM_LBUTTONDOWN, MK_LBUTTON, 10, 10);
+    Send(WM_LBUTTONUP, 0, 10, 10);
     button->OnMouseDown = logDown;
-    Move(290, 190);
+    Move(0, 0);
     button->SetEnabled(true);
     EXPECT_FALSE(button->Hot() || button->Pressed());
     EXPECT_EQ(Painted().Canvas().Pixel(0, kH / 2), kFace);
@@ -123,12 +119,12 @@ TEST_F(IEButtonTest, ClickOnlyWhenReleasedInsideAndNeverWhileDisabledOrHidden) {
     // Pressed and released inside; pressed, dragged out and released; a double click, whose
     // release is no second click.
     const std::tuple<UINT, int, int> mouse[] = {
-        {WM_LBUTTONDOWN, 13, 14}, {WM_LBUTTONUP, 15, 15},    {WM_LBUTTONDOWN, 13, 14}, {WM_MOUSEMOVE, 200, 150},
-        {WM_LBUTTONUP, 200, 150}, {WM_MOUSEMOVE, 13, 14},    {WM_LBUTTONDBLCLK, 13, 14}, {WM_LBUTTONUP, 13, 14}};
+        {WM_LBUTTONDOWN, 8, 9}, {WM_LBUTTONUP, 10, 10}, {WM_LBUTTONDOWN, 8, 9}, {WM_MOUSEMOVE, 0, 0},
+        {WM_LBUTTONUP, 0, 0},   {WM_MOUSEMOVE, 8, 9},   {WM_LBUTTONDBLCLK, 8, 9}, {WM_LBUTTONUP, 8, 9}};
     const std::vector<std::string> clicks = {"down 3,4", "click", "down 3,4", "dblclick", "down 3,4"};
     for (const std::string state : {"enabled", "disabled", "hidden"}) {
         button->SetEnabled(true);
-        Move(15, 15);
+        Move(10, 10);
         ASSERT_TRUE(button->Hot());
         button->SetEnabled(state != "disabled");
         button->SetVisible(state != "hidden");
@@ -148,16 +144,14 @@ TEST_F(IEButtonTest, ClickOnlyWhenReleasedInsideAndNeverWhileDisabledOrHidden) {
 // A disabled caption is drawn engraved: its shape in shadow over a highlight.
 TEST_F(IEButtonTest, ADisabledCaptionIsEngraved) {
     button->SetCaption("実行");
-    const auto pixels = [&](COLORREF c) {
+    const COLORREF text = ColorToRGB(button->Font().Color()), shadow = ColorToRGB(clBtnShadow);
+    for (bool enabled : {true, false}) {
+        button->SetEnabled(enabled);
+        std::map<COLORREF, int> pixels;
         TBitmap s = Painted();
-        int n = 0;
         for (int y = 0; y < kH; ++y)
-            for (int x = 0; x < kW; ++x) n += At(s, x, y) == c;
-        return n;
-    };
-    ASSERT_GT(pixels(ColorToRGB(button->Font().Color())), 0);
-    button->SetEnabled(false);
-    EXPECT_EQ(pixels(ColorToRGB(button->Font().Color())), 0);
-    EXPECT_GT(pixels(ColorToRGB(clBtnShadow)), 0);
-    EXPECT_GT(pixels(ColorToRGB(clBtnHighlight)), 0);
+            for (int x = 0; x < kW; ++x) ++pixels[At(s, x, y)];
+        EXPECT_EQ(std::make_tuple(pixels[text] > 0, pixels[shadow] > 0, pixels[ColorToRGB(clBtnHighlight)] > 0),
+                  std::make_tuple(enabled, !enabled, !enabled));
+    }
 }

@@ -4,6 +4,8 @@
 // otherwise), so a test can tell by one pixel which icon was drawn.
 #include <windows.h>
 
+#include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -27,13 +29,20 @@ enum class TIconFileKind { Ico, Pe32, Pe64, Ne };
 std::string MakeIconFile(TIconFileKind kind, int count,
                          const std::vector<TIconImageSpec>& images = std::vector<TIconImageSpec>(1));
 
-// Files of icons made of one 32 x 32 image, written below `dir`; each returns the full path. The
-// libraries: a PE32+ DLL and a 16-bit NE library holding `count` icon groups.
-std::string WriteIcoFile(const TempDir& dir, const std::string& name, int colorIndex = 0);
+// Libraries of `count` icons made of one 32 x 32 image, written below `dir`: a PE32+ DLL and a
+// 16-bit NE library; each returns the full path.
 std::string WritePeIconLibrary(const TempDir& dir, const std::string& name, int count);
 std::string WriteNeIconLibrary(const TempDir& dir, const std::string& name, int count);
 // An existing file the platform finds no icon in (a DLL without icon resources).
 std::string WriteFileWithoutIcons(const TempDir& dir, const std::string& name);
+
+// `bytes` with little-endian numbers written over them (or past their end, which they grow to).
+struct TBytesField {
+    size_t at;
+    int width;
+    std::uint64_t value;
+};
+std::string Patched(std::string bytes, std::initializer_list<TBytesField> fields);
 
 // One small file of each kind of damage that once ended the program inside the platform's icon
 // extraction: a name telling the damage, and the bytes.
@@ -43,8 +52,7 @@ struct TDamagedIconFile {
 };
 std::vector<TDamagedIconFile> DamagedIconFiles();
 
-// Wine's shell32.dll in the system directory, and how many icons it holds.
+// Wine's shell32.dll in the system directory.
 std::string Shell32Path();
-constexpr int kShell32IconCount = 184;
 
 }  // namespace testing_support

@@ -2,21 +2,16 @@
 
 #include <gtest/gtest.h>
 
-
 using namespace ui;
 
 TEST(Bevel, ABoxsBottomLeftCornerBelongsToItsLeftEdge) {
     TBevel bevel(nullptr);
     bevel.SetBounds(0, 0, 10, 8);
     DWORD* bits = nullptr;
-    BitmapHandle surface = CreateDib32(10, 8, &bits);
-    MemDcHandle dc(CreateCompatibleDC(nullptr));
-    {
-        SelectObjectScope sel(dc.get(), surface.get());
-        bevel.PaintTo(dc.get());
-    }
-    GdiFlush();
-    const auto at = [&](int x, int y) { return PixelToRgb(bits[y * 10 + x] & 0xFFFFFF); };
+    TBitmap surface;  // 32 bits a pixel: colours read back exactly at every display depth
+    surface.SetHandle(CreateDib32(10, 8, &bits).release());
+    bevel.PaintTo(surface.Canvas().Handle());
+    const auto at = [&](int x, int y) { return surface.Canvas().Pixel(x, y); };
     const COLORREF shadow = ColorToRGB(clBtnShadow), light = ColorToRGB(clBtnHighlight);
     // Lowered: shadow top and left, highlight right and bottom.
     const struct {

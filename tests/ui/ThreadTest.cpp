@@ -19,52 +19,38 @@ public:
     explicit TestThread(Body body) : body_(std::move(body)) {}
 
 protected:
-    void Execute() override {
-        Body body = body_;  // a copy: the object may go before the body ends
-        body(*this);
-    }
+    void Execute() override { Body{body_}(*this); }  // a copy: the object may go before the body ends
 
 private:
     Body body_;
 };
 
-ui::KernelHandle Duplicate(HANDLE h) {
-    HANDLE dup = nullptr;
-    DuplicateHandle(GetCurrentProcess(), h, GetCurrentProcess(), &dup, 0, FALSE, DUPLICATE_SAME_ACCESS);
-    return ui::KernelHandle(dup);
-}
-
 }  // namespace
 
 TEST(Thread, TheBodyRunsOnceAfterStartAndWhatItRaisesEndsItWithCodeOne) {
     volatile LONG runs = 0;
-    TestThread thread([&](TestThread&) { InterlockedIncrement(&runs); });
-    EXPECT_FALSE(thread.WaitFor(0)) << "created suspended";
-    thread.Start();
-    thread.Start();
-    ASSERT_TRUE(thread.WaitFor(2000));
-    EXPECT_EQ(std::make_pair(runs, thread.ExitCode()), std::make_pair(LONG(1), DWORD(0)));
-    const std::function<void(TestThread&)> bodies[] = {
-        [](TestThread&) { throw std::runtime_error("lost"); },
-        [](TestThread&) { throw 5; },
-    };
-    for (const auto& body : bodies) {
-        TestThread failing(body);
-        failing.Start();
-        ASSERT_TRUE(failing.WaitFor(2000));
-        EXPECT_EQ(failing.ExitCode(), 1u);
+    const std::pair<TestThread::Body, DWORD> bodies[] = {{[&](TestThread&) { InterlockedIncrement(&runs); }, 0},
+                                                         {[](TestThread&) { throw std::runtime_error("lost"); }, 1},
+                                                         {[](TestThread&) { throw 5; }, 1}};
+    for (const auto& [body, exitCode] : bodies) {
+        TestThread thread(body);
+        EXPECT_FALSE(thread.WaitFor(0)) << "created suspended";
+        thread.Start();
+        thread.Start();
+        ASSERT_TRUE(thread.WaitFor(2000));
+        EXPECT_EQ(thread.ExitCode(), exitCode);
     }
+    EXPECT_EQ(runs, 1);
 }
 
 TEST(Thread, DestructionTerminatesAndWaitsForTheEndAndANeverStartedThreadRunsNoBody) {
     ui::EventHandle started(CreateEventA(nullptr, TRUE, FALSE, nullptr));
     ui::EventHandle never(CreateEventA(nullptr, TRUE, FALSE, nullptr));
     volatile LONG ended = 0;
-    HANDLE startedHandle = started.get(), neverHandle = never.get();
-    auto thread = std::make_unique<TestThread>([startedHandle, neverHandle, &ended](TestThread& self) {
-        SetEvent(startedHandle);
+    auto thread = std::make_unique<TestThread>([&](TestThread& self) {
+        SetEvent(started.get());
         while (!self.Terminated()) SwitchToThread();
-        WaitForSingleObject(neverHandle, 300);  // a body that takes its time to end
+        WaitForSingleObject(never.get(), 300);  // a body that takes its time to end
         InterlockedExchange(&ended, 1);
     });
     thread->Start();
@@ -74,7 +60,9 @@ TEST(Thread, DestructionTerminatesAndWaitsForTheEndAndANeverStartedThreadRunsNoB
 
     volatile LONG runs = 0;
     auto idle = std::make_unique<TestThread>([&](TestThread&) { InterlockedIncrement(&runs); });
-    ui::KernelHandle handle = Duplicate(idle->Handle());
+    HANDLE handle = nullptr;
+    DuplicateHandle(GetCurrentProcess(), idle->Handle(), GetCurrentProcess(), &handle, 0, FALSE, DUPLICATE_SAME_ACCESS);
+    const ui::KernelHandle held(handle);
     idle.reset();
-    EXPECT_EQ(std::make_pair(WaitForSingleObject(handle.get(), 0), runs), std::make_pair(DWORD(WAIT_OBJECT_0), LONG(0)));
+    EXPECT_EQ(std::make_pair(WaitForSingleObject(handle, 0), runs), std::make_pair(DWORD(WAIT_OBJECT_0), LONG(0)));
 }
