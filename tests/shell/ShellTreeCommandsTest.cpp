@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -17,6 +18,7 @@
 #include "shell/ShellTreeTesting.h"
 #include "support/Interaction.h"
 #include "support/Sandbox.h"
+#include "support/Shortcuts.h"
 
 using namespace shell;
 using shell_testing::ListOf;
@@ -24,6 +26,7 @@ using shell_testing::Tree;
 using testing_support::ClipboardScope;
 using testing_support::DialogAnswer;
 using testing_support::FileExistsA;
+using testing_support::NamesIn;
 using testing_support::PumpMessages;
 using testing_support::TempDir;
 using ui::TTreeNode;
@@ -51,6 +54,7 @@ struct Scene {
         dir.WriteFile("dir\\inner\\deep.txt", "x");
         dir.WriteFile("victim.txt", "v");
         dir.WriteFile("other.txt", "o");
+        EXPECT_TRUE(testing_support::WriteShortcut(dir / "s.lnk", {"", dir / "other.txt", "", "", ""}));
         return ListOf(dir.Path());
     }
     // The top node's child of that name (the top node for none).
@@ -225,22 +229,29 @@ TEST(ShellTreeMenu, TheItemsMenuOffersRenameUnlessReadOnlyAndCarriesOutTheChoice
     EXPECT_TRUE(tree->menus.empty());
 }
 
-TEST(ShellTreeRename, ANewLabelRenamesTheItemOnceAndARefusedOneKeepsTheOld) {
+TEST(ShellTreeRename, ANewLabelRenamesTheItemOnceOrIsRefusedWholeAndShowsTheNameOnDisk) {
     const struct {
         const char* from;
-        std::string to;
-        bool taken;
+        std::string typed;  // none: the longest name the shortcut's path holds with its hidden ".lnk", and
+        size_t over;        // this many bytes more
+        std::string file;   // its name on disk afterwards; none: the typed one with ".lnk"
+        int notices;        // sent until one is refreshed: the rename's own is not (0: not asked)
     } cases[] = {
-        {"victim.txt", "renamed.txt", true},
-        {"dir", "moved", true},
-        {"victim.txt", "other.txt", false},  // a name already there
-        {"victim.txt", "a\\b", false},
+        {"victim.txt", "renamed.txt", 0, "renamed.txt", 2},
+        {"dir", "moved", 0, "moved", 2},
+        {"victim.txt", "other.txt", 0, "victim.txt", 1},  // a name already there
+        {"victim.txt", "VICTIM.TXT", 0, "victim.txt", 0},  // letter case only: the shell's name stays
+        {"s", "", 1, "s.lnk", 1},
+        {"s", "", 0, "", 2},
     };
     for (const auto& c : cases) {
         Scene<> f;
         auto& t = f.t;
+        const std::string typed = c.typed.empty() ? std::string(MAX_PATH - 6 - f.dir.Path().size() + c.over, 'n') : c.typed;
+        const std::string file = c.file.empty() ? typed + ".lnk" : c.file;
+        SCOPED_TRACE(typed);
         TTreeNode* node = f.Node(c.from);
-        ASSERT_NE(node, nullptr) << c.from;
+        ASSERT_NE(node, nullptr);
         node->Expand(false);
         t.tree->SetSelected(node);
         testing_support::MessageBoxCapture boxes;
@@ -248,33 +259,37 @@ TEST(ShellTreeRename, ANewLabelRenamesTheItemOnceAndARefusedOneKeepsTheOld) {
         ASSERT_TRUE(node->EditText());
         HWND edit = reinterpret_cast<HWND>(SendMessageA(t.tree->Handle(), TVM_GETEDITCONTROL, 0, 0));
         ASSERT_NE(edit, nullptr);
-        SetWindowTextA(edit, c.to.c_str());
+        SetWindowTextA(edit, typed.c_str());
         t.fills = 0;
         t.tree->RefreshTree();  // asked for during the edit: it waits for it
-        EXPECT_EQ(t.fills, 0) << c.to;
-        t.tree->EndEditing(false);
+        EXPECT_EQ(t.fills, 0);
+        SendMessageA(edit, WM_KEYDOWN, VK_RETURN, 0);
+        SendMessageA(edit, WM_CHAR, VK_RETURN, 0);
         PumpMessages();
-        EXPECT_EQ(t.fills, 1) << c.to << ": the held-back refresh, once";
-        node = f.Node(c.taken ? c.to.c_str() : c.from);
-        ASSERT_NE(node, nullptr) << c.to;
-        EXPECT_EQ(Exists(f.dir / c.from), !c.taken) << c.to;
-        EXPECT_EQ(t.tree->NodeData(node)->PathName(), f.dir / (c.taken ? c.to : c.from)) << c.to;
-        if (c.taken) {
-            EXPECT_TRUE(Exists(f.dir / c.to));
-            EXPECT_EQ(t.tree->CurrentFolder().GetPath(), f.dir / c.to);
-            if (TTreeNode* inner = Tree::Child(node, "inner")) {
-                EXPECT_EQ(t.tree->NodeData(inner)->PathName(), f.dir / (c.to + "\\inner"));
-            }
+        ASSERT_FALSE(t.tree->IsEditing());
+        EXPECT_EQ(t.fills, 1) << "the held-back refresh, once";
+        // One item renamed whole or none, never a cut name; the label and the node's path follow the disk.
+        std::vector<std::string> listing = {"dir", "other.txt", "s.lnk", "to", "victim.txt"};
+        std::replace(listing.begin(), listing.end(), std::string(*c.from == 's' ? "s.lnk" : c.from), file);
+        std::sort(listing.begin(), listing.end());
+        EXPECT_EQ(NamesIn(f.dir.Path()), listing);
+        EXPECT_EQ(node->Text(), *c.from == 's' ? file.substr(0, file.size() - 4) : file);
+        EXPECT_EQ(t.tree->NodeData(node)->PathName(), f.dir / file);
+        if (TTreeNode* inner = Tree::Child(node, "inner")) {
+            EXPECT_EQ(t.tree->NodeData(inner)->PathName(), f.dir / (file + "\\inner"));
         }
-        // The rename's own change notice is not refreshed; the next one is.
+        if (c.notices == 2) {
+            EXPECT_EQ(t.tree->CurrentFolder().GetPath(), f.dir / file);
+        }
+        if (!c.notices) continue;
         t.fills = 0;
         t.tree->SetFocus();  // refreshed after the shorter wait
         SendMessageA(t.tree->Handle(), WM_CHANGENOTIFY, 0, 0);
-        if (c.taken) {
-            EXPECT_FALSE(Tree::PumpUntil([&] { return t.fills > 0; }, 1000)) << c.to;
+        if (c.notices == 2) {
+            EXPECT_FALSE(Tree::PumpUntil([&] { return t.fills > 0; }, 1000));
             SendMessageA(t.tree->Handle(), WM_CHANGENOTIFY, 0, 0);
         }
-        EXPECT_TRUE(Tree::PumpUntil([&] { return t.fills > 0; }, 3000)) << c.to;
+        EXPECT_TRUE(Tree::PumpUntil([&] { return t.fills > 0; }, 3000));
     }
 }
 

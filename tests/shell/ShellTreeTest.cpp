@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <functional>
 #include <string>
 #include <vector>
@@ -23,19 +22,12 @@
 using namespace shell;
 using shell_testing::ListOf;
 using shell_testing::Tree;
-using shell_testing::kQuietTab;
 using shell_testing::kTabOptions;
 using testing_support::PumpMessages;
 using testing_support::TempDir;
 using ui::TTreeNode;
 
 namespace {
-
-void MakeShortcut(const std::string& path, const std::string& target) {
-    testing_support::ShortcutFields link;
-    link.target = target;
-    ASSERT_TRUE(testing_support::WriteShortcut(path, link)) << path;
-}
 
 // A folder of every kind of item the tree tells apart.
 struct Scratch {
@@ -48,11 +40,13 @@ struct Scratch {
         dir.WriteFile("h.txt", "x");
         SetFileAttributesA((dir / "h.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
         dir.WriteFile(".dot", "x");
-        MakeShortcut(dir / "m.lnk", dir / "z.txt");
+        EXPECT_TRUE(testing_support::WriteShortcut(dir / "m.lnk", {"", dir / "z.txt", "", "", ""}));
     }
     TempDir dir;
     IdList base = ListOf(dir.Path());
 };
+
+using Names = std::vector<std::string>;
 
 std::string NameOf(const std::string& path) { return path.substr(path.rfind('\\') + 1); }
 
@@ -60,32 +54,20 @@ std::string NameOf(const std::string& path) { return path.substr(path.rfind('\\'
 
 TEST(ShellTree, AFillShowsOneTopNodeExpandedOneLevelInTheShellsOrder) {
     Scratch s;
-    const struct {
-        const char* name;
-        TPTShellTreeOptions options;
-        std::vector<std::string> children;
-    } cases[] = {
-        {"the tab's options", kQuietTab, {"a-folder", "b-folder", "empty", ".dot", "h.txt", "m", "z.txt"}},
-        {"the defaults: folders only, hidden ones too", kDefaultShellTreeOptions.Without(ptstoDynamicRefresh),
-         {"a-folder", "b-folder", "empty"}},
-        {"no hidden items", kQuietTab.Without(ptstoShowHidden), {"a-folder", "b-folder", "empty", "m", "z.txt"}},
-    };
-    for (const auto& c : cases) {
-        Tree t(s.base.get(), c.options);
-        ASSERT_NE(t.Top(), nullptr) << c.name;
-        EXPECT_EQ(t.Top()->GetNextSibling(), nullptr) << "one top node: " << c.name;
-        EXPECT_EQ(t.Top()->Text(), NameOf(s.dir.Path())) << c.name;
-        EXPECT_TRUE(t.Top()->Expanded()) << c.name;
-        EXPECT_EQ(t.Texts(t.Top()), c.children) << c.name;
-        ASSERT_NE(t.tree->SelectedData(), nullptr) << c.name;
-        EXPECT_EQ(t.tree->SelectedData()->PathName(), s.dir.Path()) << c.name;
-        EXPECT_EQ(t.fills, 1) << c.name;
-        for (TTreeNode* n = t.Top()->GetFirstChild(); n; n = n->GetNextSibling())
-            EXPECT_FALSE(n->Expanded()) << "only one level: " << n->Text();
-    }
+    Tree t(s.base.get());
+    ASSERT_NE(t.Top(), nullptr);
+    EXPECT_EQ(t.Top()->GetNextSibling(), nullptr) << "one top node";
+    EXPECT_EQ(t.Top()->Text(), NameOf(s.dir.Path()));
+    EXPECT_TRUE(t.Top()->Expanded());
+    const std::vector<std::string> order = {"a-folder", "b-folder", "empty", ".dot", "h.txt", "m", "z.txt"};
+    EXPECT_EQ(Tree::Texts(t.Top()), order);
+    ASSERT_NE(t.tree->SelectedData(), nullptr);
+    EXPECT_EQ(t.tree->SelectedData()->PathName(), s.dir.Path());
+    EXPECT_EQ(t.fills, 1);
+    for (TTreeNode* n = t.Top()->GetFirstChild(); n; n = n->GetNextSibling())
+        EXPECT_FALSE(n->Expanded()) << "only one level: " << n->Text();
 
     // What each node shows: hidden items dimmed, the shortcut's arrow, buttons on folders.
-    Tree t(s.base.get());
     const struct {
         const char* text;
         bool cut;
@@ -137,30 +119,6 @@ TEST(ShellTree, ExpandingFillsOnceAndAnEmptyFolderLosesItsButton) {
     EXPECT_TRUE(Tree::Child(t.Top(), "empty")->HasChildren());
 }
 
-TEST(ShellTree, TheSameBaseFolderAgainDoesNotFillAgain) {
-    Tree t(nullptr);
-    const struct {
-        const char* name;
-        std::function<void()> set;
-        int fills;
-    } cases[] = {
-        {"the Start menu", [&] { t.tree->BaseFolder().SetSpecialFolder(CSIDL_STARTMENU); }, 1},
-        {"the Start menu again", [&] { t.tree->BaseFolder().SetSpecialFolder(CSIDL_STARTMENU); }, 0},
-        {"its stored bytes", [&] { t.tree->BaseFolder().ReadPidl(std::string("\x01\x0B", 2)); }, 0},
-        {"the desktop", [&] { t.tree->BaseFolder().SetSpecialFolder(CSIDL_DESKTOP); }, 1},
-        {"back to the Start menu", [&] { t.tree->BaseFolder().SetSpecialFolder(CSIDL_STARTMENU); }, 1},
-    };
-    for (const auto& c : cases) {
-        t.fills = 0;
-        c.set();
-        EXPECT_EQ(t.fills, c.fills) << c.name;
-    }
-    ASSERT_NE(t.Top(), nullptr);
-    EXPECT_EQ(t.Top()->GetNextSibling(), nullptr);
-    EXPECT_EQ(t.tree->NodeData(t.Top())->PathName(), SpecialFolderPath(nullptr, CSIDL_STARTMENU));
-    EXPECT_NE(Tree::Child(t.Top(), NameOf(SpecialFolderPath(nullptr, CSIDL_PROGRAMS))), nullptr);
-}
-
 TEST(ShellTree, ChangesAreRefreshedOnceAfterTheyStopAndSeenInEveryShownFolder) {
     Scratch s;
     s.dir.MakeDir("b-folder\\sub");
@@ -180,23 +138,33 @@ TEST(ShellTree, ChangesAreRefreshedOnceAfterTheyStopAndSeenInEveryShownFolder) {
         std::function<void()> change;
         std::function<bool()> seen;
     } cases[] = {
+        {"files copied into an expanded folder, listed as a fill lists them",
+         [&] {
+             for (const std::string name : {"h.txt", "m.lnk", "z.txt"})
+                 CopyFileA((s.dir / name).c_str(), (s.dir / ("b-folder\\" + name)).c_str(), TRUE);
+         },
+         [&] { return Tree::Texts(Tree::Child(t.Top(), "b-folder")) == Names{"sub", "h.txt", "m", "z.txt"}; }},
         {"a deleted shortcut", [&] { DeleteFileA((s.dir / "m.lnk").c_str()); },
          [&] { return !Tree::Child(t.Top(), "m"); }},
         {"a new folder", [&] { s.dir.MakeDir("new-folder"); },
          [&] { return Tree::Child(t.Top(), "new-folder") != nullptr; }},
         {"a folder gone below an expanded one", [&] { RemoveDirectoryA((s.dir / "b-folder\\sub").c_str()); },
-         [&] { return Tree::Texts(Tree::Child(t.Top(), "b-folder")).empty(); }},
+         [&] { return Tree::Texts(Tree::Child(t.Top(), "b-folder")) == Names{"h.txt", "m", "z.txt"}; }},
     };
     for (const auto& c : cases) {
         c.change();
         EXPECT_TRUE(Tree::PumpUntil(c.seen, 6000)) << c.name;
     }
-    // An empty base folder, shown without children, is watched all the same.
+    // A base folder shown without children is watched all the same; a refresh lists no more
+    // than a fill: no hidden item without its option.
     TempDir empty;
+    SetFileAttributesA(empty.WriteFile("h.txt", "x").c_str(), FILE_ATTRIBUTE_HIDDEN);
     const IdList emptyList = ListOf(empty.Path());
-    Tree bare(emptyList.get(), TPTShellTreeOptions(kTabOptions));
+    Tree bare(emptyList.get(), TPTShellTreeOptions(kTabOptions).Without(ptstoShowHidden));
+    ASSERT_EQ(bare.Top()->GetFirstChild(), nullptr);
     empty.MakeDir("new");
     EXPECT_TRUE(Tree::PumpUntil([&] { return Tree::Child(bare.Top(), "new") != nullptr; }, 6000));
+    EXPECT_EQ(Tree::Texts(bare.Top()), Names{"new"});
 }
 
 TEST(ShellTree, SelectIdListExpandsTheWayToADeepItem) {
@@ -245,7 +213,7 @@ TEST(ShellTree, SelectIdListExpandsTheWayToADeepItem) {
 TEST(ShellTree, IconsAreAskedForOnlyWhenANodeIsDrawnAndTheArrowShows) {
     TempDir dir;
     for (int i = 0; i < 60; ++i) dir.WriteFile("file" + std::to_string(100 + i) + ".txt", "x");
-    MakeShortcut(dir / "file100 link.lnk", dir / "file100.txt");
+    ASSERT_TRUE(testing_support::WriteShortcut(dir / "file100 link.lnk", {"", dir / "file100.txt", "", "", ""}));
     const IdList base = ListOf(dir.Path());
     Tree t(base.get());
     UpdateWindow(t.tree->Handle());
@@ -336,20 +304,4 @@ TEST(ShellTree, AFolderThatCannotBeListedKeepsItsButtonAndTheTreeGoesOn) {
     inner->Expand(false);
     EXPECT_EQ(Tree::Texts(inner).size(), 2u);
     t.tree->OnFillComplete = nullptr;
-}
-
-TEST(ShellTree, VirtualItemsAreListedOnlyWithTheirOption) {
-    IdList computer, controls;
-    ASSERT_EQ(SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, computer.put()), S_OK);
-    ASSERT_EQ(SHGetSpecialFolderLocation(nullptr, CSIDL_CONTROLS, controls.put()), S_OK);
-    const std::string panel = DisplayNameOfAbs(controls.get());
-    const std::string drive = DisplayNameOfAbs(ListOf("C:\\").get());
-    const TPTShellTreeOptions virtualFolders = kDefaultShellTreeOptions.Without(ptstoDynamicRefresh);
-    for (const TPTShellTreeOptions options : {virtualFolders, virtualFolders.Without(ptstoVirtualFolders)}) {
-        Tree t(computer.get(), options);
-        ASSERT_NE(t.Top(), nullptr);
-        EXPECT_EQ(Tree::Child(t.Top(), panel) != nullptr, options.Contains(ptstoVirtualFolders)) << panel;
-        ASSERT_NE(Tree::Child(t.Top(), drive), nullptr) << drive;
-        EXPECT_EQ(t.tree->NodeData(Tree::Child(t.Top(), drive))->PathName(), "C:\\");
-    }
 }
