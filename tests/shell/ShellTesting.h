@@ -1,46 +1,20 @@
 #pragma once
-// Test helpers for the shell module: an allocator that counts what it hands out, ID lists
-// written byte by byte, and the lists of real folders.
+// Test helpers for the shell module: ID lists written byte by byte, the lists of real folders,
+// and a shell tree on a shown form.
 #include <windows.h>
 #include <shlobj.h>
 
 #include <gtest/gtest.h>
 
-#include <map>
 #include <string>
+#include <vector>
 
 #include "shell/IdList.h"
+#include "shell/ShellTree.h"
+#include "support/Sandbox.h"
+#include "ui/Forms.h"
 
 namespace shell_testing {
-
-// An IMalloc over the task allocator that knows every block it gave and still owns.
-class CountingMalloc : public IMalloc {
-public:
-    ULONG refs = 1;
-    std::map<void*, SIZE_T> live;  // block -> size asked for
-
-    ~CountingMalloc() { EXPECT_TRUE(live.empty()) << live.size() << " blocks never given back"; }
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** out) override {
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
-    ULONG STDMETHODCALLTYPE Release() override { return --refs; }
-    void* STDMETHODCALLTYPE Alloc(SIZE_T size) override {
-        void* p = CoTaskMemAlloc(size);
-        if (p) live[p] = size;
-        return p;
-    }
-    void* STDMETHODCALLTYPE Realloc(void*, SIZE_T) override { return nullptr; }
-    void STDMETHODCALLTYPE Free(void* p) override {
-        if (!p) return;
-        EXPECT_EQ(live.erase(p), 1u) << "freed a block this allocator does not own";
-        CoTaskMemFree(p);
-    }
-    SIZE_T STDMETHODCALLTYPE GetSize(void* p) override { return live.count(p) ? live[p] : SIZE_T(-1); }
-    int STDMETHODCALLTYPE DidAlloc(void* p) override { return live.count(p) ? 1 : 0; }
-    void STDMETHODCALLTYPE HeapMinimize() override {}
-};
 
 inline LPCITEMIDLIST AsList(const std::string& bytes) { return reinterpret_cast<LPCITEMIDLIST>(bytes.data()); }
 
@@ -72,5 +46,54 @@ struct RealItem {
     ui::ComPtr<IShellFolder> folder;
     shell::IdList parentList, item;
 };
+
+// The tab's options without the watch, and with it.
+constexpr WORD kTabOptions = 0x3F9;
+const shell::TPTShellTreeOptions kQuietTab =
+    shell::TPTShellTreeOptions(kTabOptions).Without(shell::ptstoDynamicRefresh);
+
+// A shell tree (of class T) on a shown form, rooted at `base`.
+template <class T = shell::TPTShellTree>
+struct TreeOf {
+    explicit TreeOf(LPCITEMIDLIST base, shell::TPTShellTreeOptions options = kQuietTab) : form(nullptr) {
+        form.SetBounds(0, 0, 320, 400);
+        tree = new T(&form);
+        tree->SetBounds(5, 5, 300, 360);
+        tree->SetOptions(options);
+        tree->SetIndent(20);
+        tree->OnFillStart = [this](ui::TObject*) { ++fills; };
+        if (base) tree->BaseFolder().SetIdList(base);
+        tree->SetParent(&form);
+        form.Show();
+        testing_support::PumpMessages();  // the fill posted when the window came
+    }
+    ui::TTreeNode* Top() { return tree->Items().GetFirstNode(); }
+    static ui::TTreeNode* Child(ui::TTreeNode* parent, const std::string& text) {
+        for (ui::TTreeNode* n = parent ? parent->GetFirstChild() : nullptr; n; n = n->GetNextSibling())
+            if (n->Text() == text) return n;
+        return nullptr;
+    }
+    static std::vector<std::string> Texts(ui::TTreeNode* parent) {
+        std::vector<std::string> texts;
+        for (ui::TTreeNode* n = parent->GetFirstChild(); n; n = n->GetNextSibling()) texts.push_back(n->Text());
+        return texts;
+    }
+    // Pumps messages until `done` holds or `ms` have passed.
+    template <class F>
+    static bool PumpUntil(F done, DWORD ms) {
+        const DWORD start = GetTickCount();
+        while (!done()) {
+            if (GetTickCount() - start > ms) return false;
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+            testing_support::PumpMessages(1);
+        }
+        return true;
+    }
+    ui::TForm form;
+    T* tree;
+    int fills = 0;
+};
+
+using Tree = TreeOf<>;
 
 }  // namespace shell_testing

@@ -14,7 +14,6 @@
 
 #include "shell/ShellComObject.h"
 #include "shell/ShellTesting.h"
-#include "shell/ShellTreeTesting.h"
 #include "support/Sandbox.h"
 #include "support/Shortcuts.h"
 #include "ui/ComError.h"
