@@ -19,7 +19,6 @@ using shell::TChangeHandlerThread;
 
 namespace {
 
-const DWORD kDirsAndFiles = FILE_NOTIFY_CHANGE_DIR_NAME | FILE_NOTIFY_CHANGE_FILE_NAME;
 // Long enough for a change to arrive (it takes milliseconds), short enough to say "none came".
 const DWORD kQuiet = 400;
 
@@ -75,9 +74,9 @@ protected:
     std::unique_ptr<TChangeHandlerThread> NewThread(DWORD endWait = TChangeHandlerThread::EndWait) {
         return std::make_unique<TChangeHandlerThread>(sink.Handle(), shell::WM_CHANGENOTIFY, endWait);
     }
-    int Add(TChangeHandlerThread& t, const std::string& path, DWORD filter = kDirsAndFiles) {
+    int Add(TChangeHandlerThread& t, const std::string& path) {
         int slot = -2;
-        return t.AddWatch(path, filter, true, &slot) ? slot : -1;
+        return t.AddWatch(path, FILE_NOTIFY_CHANGE_DIR_NAME | FILE_NOTIFY_CHANGE_FILE_NAME, true, &slot) ? slot : -1;
     }
 
     TempDir dir;

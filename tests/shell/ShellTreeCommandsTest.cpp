@@ -240,7 +240,8 @@ TEST(ShellTreeRename, ANewLabelRenamesTheItemOnceOrIsRefusedWholeAndShowsTheName
     for (const auto& c : cases) {
         Scene<> f;
         auto& t = f.t;
-        const std::string typed = c.typed.empty() ? std::string(MAX_PATH - 6 - f.dir.Path().size() + c.over, 'n') : c.typed;
+        const size_t room = MAX_PATH - 6 - f.dir.Path().size();  // a terminator, a backslash and ".lnk" besides
+        const std::string typed = c.typed.empty() ? std::string(room + c.over, 'n') : c.typed;
         const std::string file = c.file.empty() ? typed + ".lnk" : c.file;
         SCOPED_TRACE(typed);
         TTreeNode* node = f.Node(c.from);
