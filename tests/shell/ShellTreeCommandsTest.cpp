@@ -179,8 +179,7 @@ TEST(ShellTreeMenu, TheItemsMenuOffersRenameUnlessReadOnlyAndCarriesOutTheChoice
         const char* name;
         bool readOnly;
         const char* choose;
-        bool editing;
-        bool copied;
+        bool editing, copied;
     } cases[] = {
         {"read-only", true, "", false, false},
         {"rename", false, "rename", true, false},
@@ -293,8 +292,7 @@ TEST(ShellTreeDrop, FilesDroppedOnANodeLandInItsFolderAsTheKeysSay) {
     const struct {
         const char* node;  // none: the top node
         std::string dragged;  // below the base folder, or outside it
-        DWORD keys;
-        DWORD effect;
+        DWORD keys, effect;
         const char* landed;
         bool sourceLeft;
     } cases[] = {
