@@ -27,8 +27,6 @@ using testing_support::TempDir;
 
 namespace {
 
-const DWORD kAll = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
-
 // A drop target that records the effects it is offered and how it is asked to drop, and answers
 // one effect; a drop carries out one of the effects it may.
 class RecordingTarget : public TComObject<IDropTarget> {
@@ -85,17 +83,7 @@ private:
     HWND wnd_;
 };
 
-// One whole drag over the tree's node as OLE makes it: enter, over, drop with `dropKeys`.
-DWORD DragAndDrop(IDropTarget* target, IDataObject* data, DWORD keys, DWORD dropKeys) {
-    const POINTL onNode = {200, 150};
-    DWORD effect = kAll;
-    EXPECT_EQ(target->DragEnter(data, keys, onNode, &effect), S_OK);
-    effect = kAll;
-    EXPECT_EQ(target->DragOver(keys, onNode, &effect), S_OK);
-    effect = kAll;
-    EXPECT_EQ(target->Drop(data, dropKeys, onNode, &effect), S_OK);
-    return effect;
-}
+const POINTL kOnNode = {200, 150};
 
 TEST(ShellDropTarget, TheNodesOwnTargetGetsTheButtonsOfTheEnterAndOnlyTheEffectsTheItemsAllow) {
     TempDir dir;
@@ -126,7 +114,7 @@ TEST(ShellDropTarget, TheNodesOwnTargetGetsTheButtonsOfTheEnterAndOnlyTheEffects
         ui::ComPtr<RecordingTarget> own = MakeComObject<RecordingTarget, RecordingTarget>(c.answer);
         FakeTree tree(own.get(), dir.Path());
         ui::ComPtr<IDropTarget> target = MakeComObject<TDropTarget_shtv, IDropTarget>(&tree);
-        EXPECT_EQ(DragAndDrop(target.get(), c.data.get(), c.enterKeys, c.dropKeys), c.effect) << c.offered;
+        EXPECT_EQ(DragAndDrop(target.get(), c.data.get(), kOnNode, c.enterKeys, c.dropKeys), c.effect) << c.offered;
         EXPECT_EQ(own->offered, std::set<DWORD>{c.offered});
         EXPECT_EQ(own->drop, c.drop);
         EXPECT_TRUE(FileExistsA(dir / "note.txt")) << "the item's own target took it: no stand-in";
@@ -147,7 +135,7 @@ TEST(ShellDropTarget, ATargetWhoseRegistrationEndedAsksTheTreeNothing) {
     EXPECT_EQ(RevokeDragDrop(tree.DropWindow()), DRAGDROP_E_NOTREGISTERED);
     const RealItem file(dir.WriteFile("from\\a.txt", "a"));
     const ui::ComPtr<IDataObject> data = MakeItemDataObject(file.folder.get(), file.parentList.get(), file.item.get());
-    EXPECT_EQ(DragAndDrop(kept.get(), data.get(), MK_LBUTTON, MK_CONTROL), DWORD(DROPEFFECT_NONE));
+    EXPECT_EQ(DragAndDrop(kept.get(), data.get(), kOnNode, MK_LBUTTON, MK_CONTROL), DWORD(DROPEFFECT_NONE));
     EXPECT_EQ(tree.asked, 0);
 }
 

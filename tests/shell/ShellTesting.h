@@ -1,6 +1,6 @@
 #pragma once
-// Test helpers for the shell module: ID lists written byte by byte, the lists of real folders,
-// and a shell tree on a shown form.
+// Test helpers for the shell module: ID lists written byte by byte, drags, the lists of real
+// folders, and a shell tree on a shown form.
 #include <windows.h>
 #include <shlobj.h>
 
@@ -29,6 +29,20 @@ inline std::string Item(const std::string& content) {
     return std::string{static_cast<char>(cb & 0xFF), static_cast<char>(cb >> 8)} + content;
 }
 inline std::string Terminated(const std::string& items) { return items + std::string(2, '\0'); }
+
+const DWORD kAll = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
+
+// One whole drag as OLE makes it: enter and over with `keys`, drop with `dropKeys`, every effect
+// offered at each step; the drop's effect.
+inline DWORD DragAndDrop(IDropTarget* target, IDataObject* data, POINTL at, DWORD keys, DWORD dropKeys) {
+    DWORD effect = kAll;
+    EXPECT_EQ(target->DragEnter(data, keys, at, &effect), S_OK);
+    effect = kAll;
+    EXPECT_EQ(target->DragOver(keys, at, &effect), S_OK);
+    effect = kAll;
+    EXPECT_EQ(target->Drop(data, dropKeys, at, &effect), S_OK);
+    return effect;
+}
 
 // The absolute ID list of an existing path; fails the test when the shell cannot parse it.
 inline shell::IdList ListOf(const std::string& path) {

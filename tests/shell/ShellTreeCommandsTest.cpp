@@ -307,26 +307,14 @@ TEST(ShellTreeDrop, FilesDroppedOnANodeLandInItsFolderAsTheKeysSay) {
         Scene<> f;
         TempDir outside;
         const std::string file = c.dragged.empty() ? outside.WriteFile("dropped.txt", "d") : f.dir / c.dragged;
-        // Some trees (Wine's) never drop-highlight the selected node.
-        f.t.tree->SetSelected(f.Node("other.txt"));
         IDropTarget* target = f.t.tree->RegisteredDropTarget();
         ASSERT_NE(target, nullptr);
-        TTreeNode* node = f.Node(c.node);
-        POINT p = Centre(node);
+        POINT p = Centre(f.Node(c.node));
         ClientToScreen(f.t.tree->Handle(), &p);
-        const POINTL at = {p.x, p.y};
         const shell_testing::RealItem item(file);
         const ui::ComPtr<IDataObject> dragged =
             MakeItemDataObject(item.folder.get(), item.parentList.get(), item.item.get());
-        const DWORD all = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
-        DWORD effect = all;
-        target->DragEnter(dragged.get(), MK_LBUTTON | c.keys, at, &effect);
-        effect = all;
-        EXPECT_EQ(target->DragOver(MK_LBUTTON | c.keys, at, &effect), S_OK);
-        EXPECT_EQ(f.t.tree->DropTarget(), node) << c.landed;
-        effect = all;
-        EXPECT_EQ(target->Drop(dragged.get(), c.keys, at, &effect), S_OK);
-        EXPECT_EQ(effect, c.effect) << c.landed;
+        EXPECT_EQ(shell_testing::DragAndDrop(target, dragged.get(), {p.x, p.y}, MK_LBUTTON | c.keys, c.keys), c.effect);
         PumpMessages();
         EXPECT_TRUE(Exists(f.dir / c.landed)) << c.landed;
         EXPECT_EQ(Exists(file), c.sourceLeft) << c.landed;
