@@ -12,6 +12,7 @@
 #include "shell/IdList.h"
 #include "shell/ShellTree.h"
 #include "support/Sandbox.h"
+#include "support/Shortcuts.h"
 #include "ui/Forms.h"
 
 namespace shell_testing {
@@ -109,5 +110,27 @@ struct TreeOf {
 };
 
 using Tree = TreeOf<>;
+
+// A tree (of class T) over a folder of every kind of item it tells apart.
+template <class T = shell::TPTShellTree>
+struct Scene {
+    explicit Scene(shell::TPTShellTreeOptions options = kQuietTab) : base(Fill(dir)), t(base.get(), options) {}
+    static shell::IdList Fill(const testing_support::TempDir& dir) {
+        dir.WriteFile("a-folder\\inner\\deep.txt", "x");
+        dir.WriteFile("a-folder\\inner\\" + std::string(180, 'L') + ".txt", "x");
+        dir.MakeDir("b-folder\\sub");
+        dir.MakeDir("empty");
+        dir.WriteFile(".dot", "x");
+        SetFileAttributesA(dir.WriteFile("h.txt", "x").c_str(), FILE_ATTRIBUTE_HIDDEN);
+        dir.WriteFile("y.txt", "y");
+        EXPECT_TRUE(testing_support::WriteShortcut(dir / "m.lnk", {"", dir.WriteFile("z.txt", "z"), "", "", ""}));
+        return ListOf(dir.Path());
+    }
+    // The top node's child of that name (the top node for none).
+    ui::TTreeNode* Node(const char* name) { return name ? Tree::Child(t.Top(), name) : t.Top(); }
+    testing_support::TempDir dir;
+    shell::IdList base;
+    TreeOf<T> t;
+};
 
 }  // namespace shell_testing

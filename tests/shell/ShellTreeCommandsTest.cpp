@@ -19,7 +19,7 @@
 #include "support/Shortcuts.h"
 
 using namespace shell;
-using shell_testing::ListOf;
+using shell_testing::Scene;
 using shell_testing::Tree;
 using testing_support::ClipboardScope;
 using testing_support::DialogAnswer;
@@ -43,25 +43,6 @@ void PressKey(ui::TWinControl* control, WORD key, std::vector<BYTE> held = {}) {
     SetKeyboardState(saved);
 }
 
-// A tree of class T over a folder with a folder, files, a shortcut and a nested folder.
-template <class T = TPTShellTree>
-struct Scene {
-    Scene() : base(Base(dir)), t(base.get()) {}
-    static IdList Base(const TempDir& dir) {
-        dir.MakeDir("to");
-        dir.WriteFile("dir\\inner\\deep.txt", "x");
-        dir.WriteFile("victim.txt", "v");
-        dir.WriteFile("other.txt", "o");
-        EXPECT_TRUE(testing_support::WriteShortcut(dir / "s.lnk", {"", dir / "other.txt", "", "", ""}));
-        return ListOf(dir.Path());
-    }
-    // The top node's child of that name (the top node for none).
-    TTreeNode* Node(const char* name) { return name ? Tree::Child(t.Top(), name) : t.Top(); }
-    TempDir dir;
-    IdList base;
-    shell_testing::TreeOf<T> t;
-};
-
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 POINT Centre(TTreeNode* node) {
@@ -82,9 +63,9 @@ TEST(ShellTreeKeys, DelAndShiftDelDeleteThroughTheShellAfterItsQuestion) {
         int answer;
         bool asked, gone;
     } cases[] = {
-        {"Del", "victim.txt", {}, IDYES, true, true},
-        {"Shift+Del", "victim.txt", {VK_SHIFT}, IDYES, true, true},
-        {"Del answered no", "victim.txt", {}, IDNO, true, false},
+        {"Del", "y.txt", {}, IDYES, true, true},
+        {"Shift+Del", "y.txt", {VK_SHIFT}, IDYES, true, true},
+        {"Del answered no", "y.txt", {}, IDNO, true, false},
         {"Del on the top node", nullptr, {}, IDYES, false, false},
     };
     for (const auto& c : cases) {
@@ -94,17 +75,17 @@ TEST(ShellTreeKeys, DelAndShiftDelDeleteThroughTheShellAfterItsQuestion) {
         PressKey(f.t.tree, VK_DELETE, c.held);
         PumpMessages();
         EXPECT_EQ(answer.Asked() > 0, c.asked) << c.name << ": the shell asks first";
-        EXPECT_EQ(FileExistsA(f.dir / "victim.txt"), !c.gone) << c.name;
+        EXPECT_EQ(FileExistsA(f.dir / "y.txt"), !c.gone) << c.name;
         if (c.gone && c.held.empty()) {
             // Into this run's wastebasket (a Unix path, seen through the root drive).
-            std::string kept = std::string("Z:") + trash + "/Trash/files/victim.txt";
+            std::string kept = std::string("Z:") + trash + "/Trash/files/y.txt";
             for (char& ch : kept)
                 if (ch == '/') ch = '\\';
             EXPECT_TRUE(FileExistsA(kept)) << kept;
         }
-        EXPECT_TRUE(FileExistsA(f.dir / "other.txt")) << c.name;
+        EXPECT_TRUE(FileExistsA(f.dir / "z.txt")) << c.name;
         PressKey(f.t.tree, VK_F5);
-        EXPECT_EQ(f.Node("victim.txt") != nullptr, !c.gone) << c.name;
+        EXPECT_EQ(f.Node("y.txt") != nullptr, !c.gone) << c.name;
     }
 }
 
@@ -112,13 +93,13 @@ TEST(ShellTreeKeys, CopyOrCutThenPasteOntoAFolderNode) {
     for (const WORD key : {'C', 'X'}) {
         Scene<> f;
         ClipboardScope clipboard;
-        f.t.tree->SetSelected(f.Node("victim.txt"));
+        f.t.tree->SetSelected(f.Node("y.txt"));
         PressKey(f.t.tree, key, {VK_CONTROL});
-        f.t.tree->SetSelected(f.Node("to"));
+        f.t.tree->SetSelected(f.Node("b-folder"));
         PressKey(f.t.tree, 'V', {VK_CONTROL});
         PumpMessages();
-        EXPECT_TRUE(FileExistsA(f.dir / "to\\victim.txt")) << char(key);
-        EXPECT_EQ(FileExistsA(f.dir / "victim.txt"), key == 'C') << char(key);
+        EXPECT_TRUE(FileExistsA(f.dir / "b-folder\\y.txt")) << char(key);
+        EXPECT_EQ(FileExistsA(f.dir / "y.txt"), key == 'C') << char(key);
     }
 }
 
@@ -173,7 +154,7 @@ TEST(ShellTreeMenu, TheItemsMenuOffersRenameUnlessReadOnlyAndCarriesOutTheChoice
     ClipboardScope clipboard;
     MenuTree* tree = f.t.tree;
     SetForegroundWindow(f.t.form.Handle());
-    TTreeNode* victim = f.Node("victim.txt");
+    TTreeNode* victim = f.Node("y.txt");
     ASSERT_NE(victim, nullptr);
     const struct {
         const char* name;
@@ -194,9 +175,9 @@ TEST(ShellTreeMenu, TheItemsMenuOffersRenameUnlessReadOnlyAndCarriesOutTheChoice
         EXPECT_TRUE(Has(tree->menus[0], "copy")) << c.name;
         EXPECT_EQ(Has(tree->menus[0], "rename"), !c.readOnly) << c.name;
         EXPECT_EQ(tree->IsEditing(), c.editing) << c.name;
-        EXPECT_EQ(ClipboardFiles() == std::vector<std::string>{f.dir / "victim.txt"}, c.copied) << c.name;
+        EXPECT_EQ(ClipboardFiles() == std::vector<std::string>{f.dir / "y.txt"}, c.copied) << c.name;
         tree->EndEditing(true);
-        EXPECT_TRUE(FileExistsA(f.dir / "victim.txt")) << c.name;
+        EXPECT_TRUE(FileExistsA(f.dir / "y.txt")) << c.name;
     }
     // F2 edits the label where the menu offers rename, and never the top node's.
     for (const bool readOnly : {true, false})
@@ -229,12 +210,12 @@ TEST(ShellTreeRename, ANewLabelRenamesTheItemOnceOrIsRefusedWholeAndShowsTheName
         std::string file;   // its name on disk afterwards; none: the typed one with ".lnk"
         int notices;        // sent until one is refreshed: the rename's own is not (0: not asked)
     } cases[] = {
-        {"victim.txt", "renamed.txt", 0, "renamed.txt", 2},
-        {"dir", "moved", 0, "moved", 2},
-        {"victim.txt", "other.txt", 0, "victim.txt", 1},  // a name already there
-        {"victim.txt", "VICTIM.TXT", 0, "victim.txt", 0},  // letter case only: the shell's name stays
-        {"s", "", 1, "s.lnk", 1},
-        {"s", "", 0, "", 2},
+        {"y.txt", "renamed.txt", 0, "renamed.txt", 2},
+        {"a-folder", "moved", 0, "moved", 2},
+        {"y.txt", "z.txt", 0, "y.txt", 1},  // a name already there
+        {"y.txt", "Y.TXT", 0, "y.txt", 0},  // letter case only: the shell's name stays
+        {"m", "", 1, "m.lnk", 1},
+        {"m", "", 0, "", 2},
     };
     for (const auto& c : cases) {
         Scene<> f;
@@ -242,6 +223,7 @@ TEST(ShellTreeRename, ANewLabelRenamesTheItemOnceOrIsRefusedWholeAndShowsTheName
         const size_t room = MAX_PATH - 6 - f.dir.Path().size();  // a terminator, a backslash and ".lnk" besides
         const std::string typed = c.typed.empty() ? std::string(room + c.over, 'n') : c.typed;
         const std::string file = c.file.empty() ? typed + ".lnk" : c.file;
+        const bool link = std::string(c.from) == "m";
         SCOPED_TRACE(typed);
         TTreeNode* node = f.Node(c.from);
         ASSERT_NE(node, nullptr);
@@ -262,11 +244,12 @@ TEST(ShellTreeRename, ANewLabelRenamesTheItemOnceOrIsRefusedWholeAndShowsTheName
         ASSERT_FALSE(t.tree->IsEditing());
         EXPECT_EQ(t.fills, 1) << "the held-back refresh, once";
         // One item renamed whole or none, never a cut name; the label and the node's path follow the disk.
-        std::vector<std::string> listing = {"dir", "other.txt", "s.lnk", "to", "victim.txt"};
-        std::replace(listing.begin(), listing.end(), std::string(*c.from == 's' ? "s.lnk" : c.from), file);
+        std::vector<std::string> listing = {".dot", "a-folder", "b-folder", "empty", "h.txt", "m.lnk", "y.txt",
+                                            "z.txt"};
+        std::replace(listing.begin(), listing.end(), std::string(link ? "m.lnk" : c.from), file);
         std::sort(listing.begin(), listing.end());
         EXPECT_EQ(NamesIn(f.dir.Path()), listing);
-        EXPECT_EQ(node->Text(), *c.from == 's' ? file.substr(0, file.size() - 4) : file);
+        EXPECT_EQ(node->Text(), link ? file.substr(0, file.size() - 4) : file);
         EXPECT_EQ(t.tree->NodeData(node)->PathName(), f.dir / file);
         if (TTreeNode* inner = Tree::Child(node, "inner")) {
             EXPECT_EQ(t.tree->NodeData(inner)->PathName(), f.dir / (file + "\\inner"));
@@ -296,12 +279,12 @@ TEST(ShellTreeDrop, FilesDroppedOnANodeLandInItsFolderAsTheKeysSay) {
         const char* landed;
         bool sourceLeft;
     } cases[] = {
-        {"to", "", MK_CONTROL, DROPEFFECT_COPY, "to\\dropped.txt", true},
-        {"dir", "", MK_SHIFT, DROPEFFECT_MOVE, "dir\\dropped.txt", false},
+        {"b-folder", "", MK_CONTROL, DROPEFFECT_COPY, "b-folder\\dropped.txt", true},
+        {"a-folder", "", MK_SHIFT, DROPEFFECT_MOVE, "a-folder\\dropped.txt", false},
         {nullptr, "", MK_SHIFT | MK_CONTROL, DROPEFFECT_LINK, "dropped.txt.lnk", true},
-        {"to", "", 0, DROPEFFECT_MOVE, "to\\dropped.txt", false},  // the same drive
-        {nullptr, "victim.txt", MK_CONTROL, DROPEFFECT_NONE, "victim.txt", true},  // where it already is
-        {"dir", "dir", MK_SHIFT, DROPEFFECT_NONE, "dir", true},  // a folder into itself
+        {"b-folder", "", 0, DROPEFFECT_MOVE, "b-folder\\dropped.txt", false},  // the same drive
+        {nullptr, "y.txt", MK_CONTROL, DROPEFFECT_NONE, "y.txt", true},  // where it already is
+        {"a-folder", "a-folder", MK_SHIFT, DROPEFFECT_NONE, "a-folder", true},  // a folder into itself
     };
     for (const auto& c : cases) {
         Scene<> f;
@@ -347,7 +330,7 @@ struct DragWatch {
 TEST(ShellTreeDrag, AnItemDraggedOntoAFolderNodeMovesThereAndAChangeMeanwhileIsRefreshedOnceAfter) {
     Scene<> f;
     auto& t = f.t;
-    TTreeNode* victim = f.Node("victim.txt");
+    TTreeNode* victim = f.Node("y.txt");
     ASSERT_NE(victim, nullptr) << "not selected: some trees (Wine's) never drop-highlight the selected node";
     // The button goes down over a window beside the form, so that the tree sees no click.
     HWND beside = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 400, 50, 100, 100, nullptr, nullptr,
@@ -355,7 +338,7 @@ TEST(ShellTreeDrag, AnItemDraggedOntoAFolderNodeMovesThereAndAChangeMeanwhileIsR
     ASSERT_NE(beside, nullptr);
     SetCursorPos(450, 100);
     PumpMessages();
-    DragWatch::over = Centre(f.Node("to"));
+    DragWatch::over = Centre(f.Node("b-folder"));
     ClientToScreen(t.tree->Handle(), &DragWatch::over);
     DragWatch::tree = t.tree;
     DragWatch::fills = &t.fills;
@@ -374,9 +357,9 @@ TEST(ShellTreeDrag, AnItemDraggedOntoAFolderNodeMovesThereAndAChangeMeanwhileIsR
     SendMessageA(t.form.Handle(), WM_NOTIFY, nm.hdr.idFrom, reinterpret_cast<LPARAM>(&nm));
     DestroyWindow(beside);
     EXPECT_EQ(DragWatch::fillsDuring, 0) << "the change waited for the drag";
-    EXPECT_EQ(DragWatch::highlighted, f.Node("to"));
+    EXPECT_EQ(DragWatch::highlighted, f.Node("b-folder"));
     EXPECT_EQ(t.fills, 1) << "and was refreshed once it ended";
     EXPECT_EQ(t.tree->DropTarget(), nullptr);
-    EXPECT_TRUE(FileExistsA(f.dir / "to\\victim.txt"));
-    EXPECT_EQ(f.Node("victim.txt"), nullptr);
+    EXPECT_TRUE(FileExistsA(f.dir / "b-folder\\y.txt"));
+    EXPECT_EQ(f.Node("y.txt"), nullptr);
 }

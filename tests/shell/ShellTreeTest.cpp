@@ -15,11 +15,11 @@
 #include "shell/ShellComObject.h"
 #include "shell/ShellTesting.h"
 #include "support/Sandbox.h"
-#include "support/Shortcuts.h"
 #include "ui/ComError.h"
 
 using namespace shell;
 using shell_testing::ListOf;
+using shell_testing::Scene;
 using shell_testing::Tree;
 using shell_testing::kTabOptions;
 using testing_support::PumpMessages;
@@ -28,24 +28,6 @@ using ui::TTreeNode;
 
 namespace {
 
-// A folder of every kind of item the tree tells apart.
-struct Scratch {
-    Scratch() {
-        dir.MakeDir("b-folder");
-        dir.WriteFile("a-folder\\inner\\deep.txt", "x");
-        dir.WriteFile("a-folder\\inner\\" + std::string(180, 'L') + ".txt", "x");
-        dir.MakeDir("empty");
-        dir.WriteFile("y.txt", "x");
-        dir.WriteFile("z.txt", "x");
-        dir.WriteFile("h.txt", "x");
-        SetFileAttributesA((dir / "h.txt").c_str(), FILE_ATTRIBUTE_HIDDEN);
-        dir.WriteFile(".dot", "x");
-        EXPECT_TRUE(testing_support::WriteShortcut(dir / "m.lnk", {"", dir / "z.txt", "", "", ""}));
-    }
-    TempDir dir;
-    IdList base = ListOf(dir.Path());
-};
-
 using Names = std::vector<std::string>;
 
 std::string NameOf(const std::string& path) { return path.substr(path.rfind('\\') + 1); }
@@ -53,8 +35,8 @@ std::string NameOf(const std::string& path) { return path.substr(path.rfind('\\'
 }  // namespace
 
 TEST(ShellTree, AFillShowsOneTopNodeExpandedOneLevelInTheShellsOrderWithDimmedItemsAndArrows) {
-    Scratch s;
-    Tree t(s.base.get());
+    Scene<> s;
+    auto& t = s.t;
     ASSERT_NE(t.Top(), nullptr);
     EXPECT_EQ(t.Top()->GetNextSibling(), nullptr) << "one top node";
     EXPECT_EQ(t.Top()->Text(), NameOf(s.dir.Path()));
@@ -76,18 +58,17 @@ TEST(ShellTree, AFillShowsOneTopNodeExpandedOneLevelInTheShellsOrderWithDimmedIt
     } nodes[] = {{"a-folder", false, -1, true}, {"empty", false, -1, true}, {".dot", true, -1, false},
                  {"h.txt", true, -1, false},    {"m", false, 1, false},     {"z.txt", false, -1, false}};
     for (const auto& n : nodes) {
-        TTreeNode* node = Tree::Child(t.Top(), n.text);
+        TTreeNode* node = s.Node(n.text);
         ASSERT_NE(node, nullptr) << n.text;
         EXPECT_EQ(node->Cut(), n.cut) << n.text;
         EXPECT_EQ(node->OverlayIndex(), n.overlay) << n.text;
         EXPECT_EQ(node->HasChildren(), n.button) << n.text;
     }
-    EXPECT_EQ(t.tree->NodeData(Tree::Child(t.Top(), "m"))->PathName(), s.dir / "m.lnk");
+    EXPECT_EQ(t.tree->NodeData(s.Node("m"))->PathName(), s.dir / "m.lnk");
 
     // Wine gives a shortcut the plain document image: the arrow drawn over it is all that differs.
     UpdateWindow(t.tree->Handle());
-    TTreeNode* link = Tree::Child(t.Top(), "m");
-    TTreeNode *plain = Tree::Child(t.Top(), "y.txt"), *other = Tree::Child(t.Top(), "z.txt");
+    TTreeNode *link = s.Node("m"), *plain = s.Node("y.txt"), *other = s.Node("z.txt");
     ASSERT_EQ(link->ImageIndex(), plain->ImageIndex()) << "the same image below the arrow";
     ui::WindowDC dc(t.tree->Handle());
     auto differing = [&](TTreeNode* a, TTreeNode* b) {
@@ -103,8 +84,8 @@ TEST(ShellTree, AFillShowsOneTopNodeExpandedOneLevelInTheShellsOrderWithDimmedIt
 }
 
 TEST(ShellTree, ExpandingFillsOnceAndAnEmptyFolderLosesItsButton) {
-    Scratch s;
-    Tree t(s.base.get());
+    Scene<> s;
+    auto& t = s.t;
     Names inserted;
     t.tree->OnInsertItem = [&](ui::TObject*, TTreeNode* n) { inserted.push_back(n->Text()); };
     const struct {
@@ -129,17 +110,17 @@ TEST(ShellTree, ExpandingFillsOnceAndAnEmptyFolderLosesItsButton) {
     }
     // A refresh keeps an emptied folder without a button until it holds a folder.
     t.tree->RefreshTree();
-    EXPECT_FALSE(Tree::Child(t.Top(), "empty")->HasChildren());
+    EXPECT_FALSE(s.Node("empty")->HasChildren());
     s.dir.MakeDir("empty\\new");
     t.tree->RefreshTree();
-    EXPECT_TRUE(Tree::Child(t.Top(), "empty")->HasChildren());
+    EXPECT_TRUE(s.Node("empty")->HasChildren());
 }
 
 TEST(ShellTree, ChangesAreRefreshedOnceAfterTheyStopAndSeenInEveryShownFolder) {
-    Scratch s;
-    s.dir.MakeDir("b-folder\\sub");
-    Tree t(s.base.get(), TPTShellTreeOptions(kTabOptions));
-    Tree::Child(t.Top(), "b-folder")->Expand(false);
+    Scene<> s{TPTShellTreeOptions(kTabOptions)};
+    auto& t = s.t;
+    s.Node("a-folder")->Expand(false);
+    s.Node("b-folder")->Expand(false);
     t.tree->SetFocus();
     // Notices coming together make one refresh, after them.
     t.fills = 0;
@@ -157,15 +138,15 @@ TEST(ShellTree, ChangesAreRefreshedOnceAfterTheyStopAndSeenInEveryShownFolder) {
         {"files copied into an expanded folder, listed as a fill lists them",
          [&] {
              for (const std::string name : {"h.txt", "m.lnk", "z.txt"})
-                 CopyFileA((s.dir / name).c_str(), (s.dir / ("b-folder\\" + name)).c_str(), TRUE);
+                 CopyFileA((s.dir / name).c_str(), (s.dir / ("a-folder\\" + name)).c_str(), TRUE);
          },
-         [&] { return Tree::Texts(Tree::Child(t.Top(), "b-folder")) == Names{"sub", "h.txt", "m", "z.txt"}; }},
+         [&] { return Tree::Texts(s.Node("a-folder")) == Names{"inner", "h.txt", "m", "z.txt"}; }},
         {"a deleted shortcut", [&] { DeleteFileA((s.dir / "m.lnk").c_str()); },
-         [&] { return !Tree::Child(t.Top(), "m"); }},
+         [&] { return !s.Node("m"); }},
         {"a new folder", [&] { s.dir.MakeDir("new-folder"); },
-         [&] { return Tree::Child(t.Top(), "new-folder") != nullptr; }},
-        {"a folder gone below an expanded one", [&] { RemoveDirectoryA((s.dir / "b-folder\\sub").c_str()); },
-         [&] { return Tree::Texts(Tree::Child(t.Top(), "b-folder")) == Names{"h.txt", "m", "z.txt"}; }},
+         [&] { return s.Node("new-folder") != nullptr; }},
+        {"the last folder gone below an expanded one", [&] { RemoveDirectoryA((s.dir / "b-folder\\sub").c_str()); },
+         [&] { return Tree::Texts(s.Node("b-folder")).empty(); }},
     };
     for (const auto& c : cases) {
         c.change();
@@ -184,8 +165,8 @@ TEST(ShellTree, ChangesAreRefreshedOnceAfterTheyStopAndSeenInEveryShownFolder) {
 }
 
 TEST(ShellTree, SelectIdListExpandsTheWayToADeepItem) {
-    Scratch s;
-    Tree t(s.base.get());
+    Scene<> s;
+    auto& t = s.t;
     const struct {
         const char* name;
         std::string path, selected;
@@ -256,9 +237,9 @@ struct RefusingFolder : TComObject<IShellFolder> {
 }  // namespace
 
 TEST(ShellTree, AFolderThatCannotBeListedKeepsItsButtonAndTheTreeGoesOn) {
-    Scratch s;
-    Tree t(s.base.get());
-    TTreeNode* node = Tree::Child(t.Top(), "a-folder");
+    Scene<> s;
+    auto& t = s.t;
+    TTreeNode* node = s.Node("a-folder");
     ASSERT_NE(node, nullptr);
     node->SetHasChildren(false);
     ui::ComPtr<IShellFolder> refusing =
