@@ -67,22 +67,37 @@ constexpr WORD kTabOptions = 0x3F9;
 const shell::TPTShellTreeOptions kQuietTab =
     shell::TPTShellTreeOptions(kTabOptions).Without(shell::ptstoDynamicRefresh);
 
-// A shell tree (of class T) on a shown form, rooted at `base`.
+// A shell tree (of class T) on a shown form over a folder of the test's own, filled by `fill`
+// before the tree comes: by default with one item of every kind the tree tells apart.
 template <class T = shell::TPTShellTree>
-struct TreeOf {
-    explicit TreeOf(LPCITEMIDLIST base, shell::TPTShellTreeOptions options = kQuietTab) : form(nullptr) {
+struct Scene {
+    using Filler = void (*)(const testing_support::TempDir&);
+    explicit Scene(shell::TPTShellTreeOptions options = kQuietTab, Filler fill = Fill) : form(nullptr) {
+        fill(dir);
         form.SetBounds(0, 0, 320, 400);
         tree = new T(&form);
         tree->SetBounds(5, 5, 300, 360);
         tree->SetOptions(options);
         tree->SetIndent(20);
         tree->OnFillStart = [this](ui::TObject*) { ++fills; };
-        if (base) tree->BaseFolder().SetIdList(base);
+        tree->BaseFolder().SetIdList(ListOf(dir.Path()).get());
         tree->SetParent(&form);
         form.Show();
         testing_support::PumpMessages();  // the fill posted when the window came
     }
+    static void Fill(const testing_support::TempDir& dir) {
+        dir.WriteFile("a-folder\\inner\\deep.txt", "x");
+        dir.WriteFile("a-folder\\inner\\" + std::string(180, 'L') + ".txt", "x");
+        dir.MakeDir("b-folder\\sub");
+        dir.MakeDir("empty");
+        dir.WriteFile(".dot", "x");
+        SetFileAttributesA(dir.WriteFile("h.txt", "x").c_str(), FILE_ATTRIBUTE_HIDDEN);
+        dir.WriteFile("y.txt", "y");
+        EXPECT_TRUE(testing_support::WriteShortcut(dir / "m.lnk", {"", dir.WriteFile("z.txt", "z"), "", "", ""}));
+    }
     ui::TTreeNode* Top() { return tree->Items().GetFirstNode(); }
+    // The top node's child of that name (the top node for none).
+    ui::TTreeNode* Node(const char* name) { return name ? Child(Top(), name) : Top(); }
     static ui::TTreeNode* Child(ui::TTreeNode* parent, const std::string& text) {
         for (ui::TTreeNode* n = parent ? parent->GetFirstChild() : nullptr; n; n = n->GetNextSibling())
             if (n->Text() == text) return n;
@@ -104,33 +119,12 @@ struct TreeOf {
         }
         return true;
     }
+    testing_support::TempDir dir;
     ui::TForm form;
     T* tree;
     int fills = 0;
 };
 
-using Tree = TreeOf<>;
-
-// A tree (of class T) over a folder of every kind of item it tells apart.
-template <class T = shell::TPTShellTree>
-struct Scene {
-    explicit Scene(shell::TPTShellTreeOptions options = kQuietTab) : base(Fill(dir)), t(base.get(), options) {}
-    static shell::IdList Fill(const testing_support::TempDir& dir) {
-        dir.WriteFile("a-folder\\inner\\deep.txt", "x");
-        dir.WriteFile("a-folder\\inner\\" + std::string(180, 'L') + ".txt", "x");
-        dir.MakeDir("b-folder\\sub");
-        dir.MakeDir("empty");
-        dir.WriteFile(".dot", "x");
-        SetFileAttributesA(dir.WriteFile("h.txt", "x").c_str(), FILE_ATTRIBUTE_HIDDEN);
-        dir.WriteFile("y.txt", "y");
-        EXPECT_TRUE(testing_support::WriteShortcut(dir / "m.lnk", {"", dir.WriteFile("z.txt", "z"), "", "", ""}));
-        return ListOf(dir.Path());
-    }
-    // The top node's child of that name (the top node for none).
-    ui::TTreeNode* Node(const char* name) { return name ? Tree::Child(t.Top(), name) : t.Top(); }
-    testing_support::TempDir dir;
-    shell::IdList base;
-    TreeOf<T> t;
-};
+using Tree = Scene<>;
 
 }  // namespace shell_testing

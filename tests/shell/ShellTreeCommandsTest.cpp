@@ -70,9 +70,9 @@ TEST(ShellTreeKeys, DelAndShiftDelDeleteThroughTheShellAfterItsQuestion) {
     };
     for (const auto& c : cases) {
         Scene<> f;
-        f.t.tree->SetSelected(f.Node(c.node));
+        f.tree->SetSelected(f.Node(c.node));
         DialogAnswer answer(c.answer);
-        PressKey(f.t.tree, VK_DELETE, c.held);
+        PressKey(f.tree, VK_DELETE, c.held);
         PumpMessages();
         EXPECT_EQ(answer.Asked() > 0, c.asked) << c.name << ": the shell asks first";
         EXPECT_EQ(FileExistsA(f.dir / "y.txt"), !c.gone) << c.name;
@@ -84,7 +84,7 @@ TEST(ShellTreeKeys, DelAndShiftDelDeleteThroughTheShellAfterItsQuestion) {
             EXPECT_TRUE(FileExistsA(kept)) << kept;
         }
         EXPECT_TRUE(FileExistsA(f.dir / "z.txt")) << c.name;
-        PressKey(f.t.tree, VK_F5);
+        PressKey(f.tree, VK_F5);
         EXPECT_EQ(f.Node("y.txt") != nullptr, !c.gone) << c.name;
     }
 }
@@ -93,10 +93,10 @@ TEST(ShellTreeKeys, CopyOrCutThenPasteOntoAFolderNode) {
     for (const WORD key : {'C', 'X'}) {
         Scene<> f;
         ClipboardScope clipboard;
-        f.t.tree->SetSelected(f.Node("y.txt"));
-        PressKey(f.t.tree, key, {VK_CONTROL});
-        f.t.tree->SetSelected(f.Node("b-folder"));
-        PressKey(f.t.tree, 'V', {VK_CONTROL});
+        f.tree->SetSelected(f.Node("y.txt"));
+        PressKey(f.tree, key, {VK_CONTROL});
+        f.tree->SetSelected(f.Node("b-folder"));
+        PressKey(f.tree, 'V', {VK_CONTROL});
         PumpMessages();
         EXPECT_TRUE(FileExistsA(f.dir / "b-folder\\y.txt")) << char(key);
         EXPECT_EQ(FileExistsA(f.dir / "y.txt"), key == 'C') << char(key);
@@ -152,8 +152,8 @@ void RightClick(ui::TWinControl* control, POINT client) {
 TEST(ShellTreeMenu, TheItemsMenuOffersRenameUnlessReadOnlyAndCarriesOutTheChoice) {
     Scene<MenuTree> f;
     ClipboardScope clipboard;
-    MenuTree* tree = f.t.tree;
-    SetForegroundWindow(f.t.form.Handle());
+    MenuTree* tree = f.tree;
+    SetForegroundWindow(f.form.Handle());
     TTreeNode* victim = f.Node("y.txt");
     ASSERT_NE(victim, nullptr);
     const struct {
@@ -181,7 +181,7 @@ TEST(ShellTreeMenu, TheItemsMenuOffersRenameUnlessReadOnlyAndCarriesOutTheChoice
     }
     // F2 edits the label where the menu offers rename, and never the top node's.
     for (const bool readOnly : {true, false})
-        for (TTreeNode* node : {victim, f.t.Top()}) {
+        for (TTreeNode* node : {victim, f.Top()}) {
             tree->SetReadOnly(readOnly);
             tree->SetSelected(node);
             PressKey(tree, VK_F2);
@@ -198,7 +198,7 @@ TEST(ShellTreeMenu, TheItemsMenuOffersRenameUnlessReadOnlyAndCarriesOutTheChoice
     const POINT below = {40, 340};
     ASSERT_EQ(tree->GetNodeAt(below.x, below.y), nullptr) << "the point is below the last node";
     RightClick(tree, below);
-    RightClick(tree, Centre(f.t.Top()));
+    RightClick(tree, Centre(f.Top()));
     EXPECT_TRUE(tree->menus.empty());
 }
 
@@ -219,7 +219,6 @@ TEST(ShellTreeRename, ANewLabelRenamesTheItemOnceOrIsRefusedWholeAndShowsTheName
     };
     for (const auto& c : cases) {
         Scene<> f;
-        auto& t = f.t;
         const size_t room = MAX_PATH - 6 - f.dir.Path().size();  // a terminator, a backslash and ".lnk" besides
         const std::string typed = c.typed.empty() ? std::string(room + c.over, 'n') : c.typed;
         const std::string file = c.file.empty() ? typed + ".lnk" : c.file;
@@ -228,21 +227,21 @@ TEST(ShellTreeRename, ANewLabelRenamesTheItemOnceOrIsRefusedWholeAndShowsTheName
         TTreeNode* node = f.Node(c.from);
         ASSERT_NE(node, nullptr);
         node->Expand(false);
-        t.tree->SetSelected(node);
+        f.tree->SetSelected(node);
         testing_support::MessageBoxCapture boxes;
         DialogAnswer answer(IDOK);
         ASSERT_TRUE(node->EditText());
-        HWND edit = reinterpret_cast<HWND>(SendMessageA(t.tree->Handle(), TVM_GETEDITCONTROL, 0, 0));
+        HWND edit = reinterpret_cast<HWND>(SendMessageA(f.tree->Handle(), TVM_GETEDITCONTROL, 0, 0));
         ASSERT_NE(edit, nullptr);
         SetWindowTextA(edit, typed.c_str());
-        t.fills = 0;
-        t.tree->RefreshTree();  // asked for during the edit: it waits for it
-        EXPECT_EQ(t.fills, 0);
+        f.fills = 0;
+        f.tree->RefreshTree();  // asked for during the edit: it waits for it
+        EXPECT_EQ(f.fills, 0);
         SendMessageA(edit, WM_KEYDOWN, VK_RETURN, 0);
         SendMessageA(edit, WM_CHAR, VK_RETURN, 0);
         PumpMessages();
-        ASSERT_FALSE(t.tree->IsEditing());
-        EXPECT_EQ(t.fills, 1) << "the held-back refresh, once";
+        ASSERT_FALSE(f.tree->IsEditing());
+        EXPECT_EQ(f.fills, 1) << "the held-back refresh, once";
         // One item renamed whole or none, never a cut name; the label and the node's path follow the disk.
         std::vector<std::string> listing = {".dot", "a-folder", "b-folder", "empty", "h.txt", "m.lnk", "y.txt",
                                             "z.txt"};
@@ -250,22 +249,22 @@ TEST(ShellTreeRename, ANewLabelRenamesTheItemOnceOrIsRefusedWholeAndShowsTheName
         std::sort(listing.begin(), listing.end());
         EXPECT_EQ(NamesIn(f.dir.Path()), listing);
         EXPECT_EQ(node->Text(), link ? file.substr(0, file.size() - 4) : file);
-        EXPECT_EQ(t.tree->NodeData(node)->PathName(), f.dir / file);
+        EXPECT_EQ(f.tree->NodeData(node)->PathName(), f.dir / file);
         if (TTreeNode* inner = Tree::Child(node, "inner")) {
-            EXPECT_EQ(t.tree->NodeData(inner)->PathName(), f.dir / (file + "\\inner"));
+            EXPECT_EQ(f.tree->NodeData(inner)->PathName(), f.dir / (file + "\\inner"));
         }
         if (c.notices == 2) {
-            EXPECT_EQ(t.tree->CurrentFolder().GetPath(), f.dir / file);
+            EXPECT_EQ(f.tree->CurrentFolder().GetPath(), f.dir / file);
         }
         if (!c.notices) continue;
-        t.fills = 0;
-        t.tree->SetFocus();  // refreshed after the shorter wait
-        SendMessageA(t.tree->Handle(), WM_CHANGENOTIFY, 0, 0);
+        f.fills = 0;
+        f.tree->SetFocus();  // refreshed after the shorter wait
+        SendMessageA(f.tree->Handle(), WM_CHANGENOTIFY, 0, 0);
         if (c.notices == 2) {
-            EXPECT_FALSE(Tree::PumpUntil([&] { return t.fills > 0; }, 1000));
-            SendMessageA(t.tree->Handle(), WM_CHANGENOTIFY, 0, 0);
+            EXPECT_FALSE(Tree::PumpUntil([&] { return f.fills > 0; }, 1000));
+            SendMessageA(f.tree->Handle(), WM_CHANGENOTIFY, 0, 0);
         }
-        EXPECT_TRUE(Tree::PumpUntil([&] { return t.fills > 0; }, 3000));
+        EXPECT_TRUE(Tree::PumpUntil([&] { return f.fills > 0; }, 3000));
     }
 }
 
@@ -290,10 +289,10 @@ TEST(ShellTreeDrop, FilesDroppedOnANodeLandInItsFolderAsTheKeysSay) {
         Scene<> f;
         TempDir outside;
         const std::string file = c.dragged.empty() ? outside.WriteFile("dropped.txt", "d") : f.dir / c.dragged;
-        IDropTarget* target = f.t.tree->RegisteredDropTarget();
+        IDropTarget* target = f.tree->RegisteredDropTarget();
         ASSERT_NE(target, nullptr);
         POINT p = Centre(f.Node(c.node));
-        ClientToScreen(f.t.tree->Handle(), &p);
+        ClientToScreen(f.tree->Handle(), &p);
         const shell_testing::RealItem item(file);
         const ui::ComPtr<IDataObject> dragged =
             MakeItemDataObject(item.folder.get(), item.parentList.get(), item.item.get());
@@ -301,7 +300,7 @@ TEST(ShellTreeDrop, FilesDroppedOnANodeLandInItsFolderAsTheKeysSay) {
         PumpMessages();
         EXPECT_TRUE(Exists(f.dir / c.landed)) << c.landed;
         EXPECT_EQ(Exists(file), c.sourceLeft) << c.landed;
-        EXPECT_EQ(f.t.tree->DropTarget(), nullptr);
+        EXPECT_EQ(f.tree->DropTarget(), nullptr);
     }
 }
 
@@ -329,7 +328,6 @@ struct DragWatch {
 
 TEST(ShellTreeDrag, AnItemDraggedOntoAFolderNodeMovesThereAndAChangeMeanwhileIsRefreshedOnceAfter) {
     Scene<> f;
-    auto& t = f.t;
     TTreeNode* victim = f.Node("y.txt");
     ASSERT_NE(victim, nullptr) << "not selected: some trees (Wine's) never drop-highlight the selected node";
     // The button goes down over a window beside the form, so that the tree sees no click.
@@ -339,27 +337,27 @@ TEST(ShellTreeDrag, AnItemDraggedOntoAFolderNodeMovesThereAndAChangeMeanwhileIsR
     SetCursorPos(450, 100);
     PumpMessages();
     DragWatch::over = Centre(f.Node("b-folder"));
-    ClientToScreen(t.tree->Handle(), &DragWatch::over);
-    DragWatch::tree = t.tree;
-    DragWatch::fills = &t.fills;
-    t.fills = 0;
-    PostMessageA(t.tree->Handle(), WM_CHANGENOTIFY, 0, 0);
+    ClientToScreen(f.tree->Handle(), &DragWatch::over);
+    DragWatch::tree = f.tree;
+    DragWatch::fills = &f.fills;
+    f.fills = 0;
+    PostMessageA(f.tree->Handle(), WM_CHANGENOTIFY, 0, 0);
     mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
     SetTimer(nullptr, 0, 300, DragWatch::Tick);
     // The tree's begin-drag notification, as its parent hands it on.
     NMTREEVIEWA nm = {};
-    nm.hdr.hwndFrom = t.tree->Handle();
-    nm.hdr.idFrom = GetDlgCtrlID(t.tree->Handle());
+    nm.hdr.hwndFrom = f.tree->Handle();
+    nm.hdr.idFrom = GetDlgCtrlID(f.tree->Handle());
     nm.hdr.code = TVN_BEGINDRAGA;
     nm.action = TVC_BYMOUSE;
     nm.itemNew.mask = TVIF_HANDLE;
     nm.itemNew.hItem = victim->ItemId();
-    SendMessageA(t.form.Handle(), WM_NOTIFY, nm.hdr.idFrom, reinterpret_cast<LPARAM>(&nm));
+    SendMessageA(f.form.Handle(), WM_NOTIFY, nm.hdr.idFrom, reinterpret_cast<LPARAM>(&nm));
     DestroyWindow(beside);
     EXPECT_EQ(DragWatch::fillsDuring, 0) << "the change waited for the drag";
     EXPECT_EQ(DragWatch::highlighted, f.Node("b-folder"));
-    EXPECT_EQ(t.fills, 1) << "and was refreshed once it ended";
-    EXPECT_EQ(t.tree->DropTarget(), nullptr);
+    EXPECT_EQ(f.fills, 1) << "and was refreshed once it ended";
+    EXPECT_EQ(f.tree->DropTarget(), nullptr);
     EXPECT_TRUE(FileExistsA(f.dir / "b-folder\\y.txt"));
     EXPECT_EQ(f.Node("y.txt"), nullptr);
 }

@@ -19,7 +19,6 @@
 
 using namespace shell;
 using shell_testing::ListOf;
-using shell_testing::Scene;
 using shell_testing::Tree;
 using shell_testing::kTabOptions;
 using testing_support::PumpMessages;
@@ -35,16 +34,15 @@ std::string NameOf(const std::string& path) { return path.substr(path.rfind('\\'
 }  // namespace
 
 TEST(ShellTree, AFillShowsOneTopNodeExpandedOneLevelInTheShellsOrderWithDimmedItemsAndArrows) {
-    Scene<> s;
-    auto& t = s.t;
+    Tree t;
     ASSERT_NE(t.Top(), nullptr);
     EXPECT_EQ(t.Top()->GetNextSibling(), nullptr) << "one top node";
-    EXPECT_EQ(t.Top()->Text(), NameOf(s.dir.Path()));
+    EXPECT_EQ(t.Top()->Text(), NameOf(t.dir.Path()));
     EXPECT_TRUE(t.Top()->Expanded());
     const Names order = {"a-folder", "b-folder", "empty", ".dot", "h.txt", "m", "y.txt", "z.txt"};
     EXPECT_EQ(Tree::Texts(t.Top()), order);
     ASSERT_NE(t.tree->SelectedData(), nullptr);
-    EXPECT_EQ(t.tree->SelectedData()->PathName(), s.dir.Path());
+    EXPECT_EQ(t.tree->SelectedData()->PathName(), t.dir.Path());
     EXPECT_EQ(t.fills, 1);
     for (TTreeNode* n = t.Top()->GetFirstChild(); n; n = n->GetNextSibling())
         EXPECT_FALSE(n->Expanded()) << "only one level: " << n->Text();
@@ -58,17 +56,17 @@ TEST(ShellTree, AFillShowsOneTopNodeExpandedOneLevelInTheShellsOrderWithDimmedIt
     } nodes[] = {{"a-folder", false, -1, true}, {"empty", false, -1, true}, {".dot", true, -1, false},
                  {"h.txt", true, -1, false},    {"m", false, 1, false},     {"z.txt", false, -1, false}};
     for (const auto& n : nodes) {
-        TTreeNode* node = s.Node(n.text);
+        TTreeNode* node = t.Node(n.text);
         ASSERT_NE(node, nullptr) << n.text;
         EXPECT_EQ(node->Cut(), n.cut) << n.text;
         EXPECT_EQ(node->OverlayIndex(), n.overlay) << n.text;
         EXPECT_EQ(node->HasChildren(), n.button) << n.text;
     }
-    EXPECT_EQ(t.tree->NodeData(s.Node("m"))->PathName(), s.dir / "m.lnk");
+    EXPECT_EQ(t.tree->NodeData(t.Node("m"))->PathName(), t.dir / "m.lnk");
 
     // Wine gives a shortcut the plain document image: the arrow drawn over it is all that differs.
     UpdateWindow(t.tree->Handle());
-    TTreeNode *link = s.Node("m"), *plain = s.Node("y.txt"), *other = s.Node("z.txt");
+    TTreeNode *link = t.Node("m"), *plain = t.Node("y.txt"), *other = t.Node("z.txt");
     ASSERT_EQ(link->ImageIndex(), plain->ImageIndex()) << "the same image below the arrow";
     ui::WindowDC dc(t.tree->Handle());
     auto differing = [&](TTreeNode* a, TTreeNode* b) {
@@ -84,8 +82,7 @@ TEST(ShellTree, AFillShowsOneTopNodeExpandedOneLevelInTheShellsOrderWithDimmedIt
 }
 
 TEST(ShellTree, ExpandingFillsOnceAndAnEmptyFolderLosesItsButton) {
-    Scene<> s;
-    auto& t = s.t;
+    Tree t;
     Names inserted;
     t.tree->OnInsertItem = [&](ui::TObject*, TTreeNode* n) { inserted.push_back(n->Text()); };
     const struct {
@@ -110,17 +107,16 @@ TEST(ShellTree, ExpandingFillsOnceAndAnEmptyFolderLosesItsButton) {
     }
     // A refresh keeps an emptied folder without a button until it holds a folder.
     t.tree->RefreshTree();
-    EXPECT_FALSE(s.Node("empty")->HasChildren());
-    s.dir.MakeDir("empty\\new");
+    EXPECT_FALSE(t.Node("empty")->HasChildren());
+    t.dir.MakeDir("empty\\new");
     t.tree->RefreshTree();
-    EXPECT_TRUE(s.Node("empty")->HasChildren());
+    EXPECT_TRUE(t.Node("empty")->HasChildren());
 }
 
 TEST(ShellTree, ChangesAreRefreshedOnceAfterTheyStopAndSeenInEveryShownFolder) {
-    Scene<> s{TPTShellTreeOptions(kTabOptions)};
-    auto& t = s.t;
-    s.Node("a-folder")->Expand(false);
-    s.Node("b-folder")->Expand(false);
+    Tree t{TPTShellTreeOptions(kTabOptions)};
+    t.Node("a-folder")->Expand(false);
+    t.Node("b-folder")->Expand(false);
     t.tree->SetFocus();
     // Notices coming together make one refresh, after them.
     t.fills = 0;
@@ -138,15 +134,15 @@ TEST(ShellTree, ChangesAreRefreshedOnceAfterTheyStopAndSeenInEveryShownFolder) {
         {"files copied into an expanded folder, listed as a fill lists them",
          [&] {
              for (const std::string name : {"h.txt", "m.lnk", "z.txt"})
-                 CopyFileA((s.dir / name).c_str(), (s.dir / ("a-folder\\" + name)).c_str(), TRUE);
+                 CopyFileA((t.dir / name).c_str(), (t.dir / ("a-folder\\" + name)).c_str(), TRUE);
          },
-         [&] { return Tree::Texts(s.Node("a-folder")) == Names{"inner", "h.txt", "m", "z.txt"}; }},
-        {"a deleted shortcut", [&] { DeleteFileA((s.dir / "m.lnk").c_str()); },
-         [&] { return !s.Node("m"); }},
-        {"a new folder", [&] { s.dir.MakeDir("new-folder"); },
-         [&] { return s.Node("new-folder") != nullptr; }},
-        {"the last folder gone below an expanded one", [&] { RemoveDirectoryA((s.dir / "b-folder\\sub").c_str()); },
-         [&] { return Tree::Texts(s.Node("b-folder")).empty(); }},
+         [&] { return Tree::Texts(t.Node("a-folder")) == Names{"inner", "h.txt", "m", "z.txt"}; }},
+        {"a deleted shortcut", [&] { DeleteFileA((t.dir / "m.lnk").c_str()); },
+         [&] { return !t.Node("m"); }},
+        {"a new folder", [&] { t.dir.MakeDir("new-folder"); },
+         [&] { return t.Node("new-folder") != nullptr; }},
+        {"the last folder gone below an expanded one", [&] { RemoveDirectoryA((t.dir / "b-folder\\sub").c_str()); },
+         [&] { return Tree::Texts(t.Node("b-folder")).empty(); }},
     };
     for (const auto& c : cases) {
         c.change();
@@ -154,28 +150,26 @@ TEST(ShellTree, ChangesAreRefreshedOnceAfterTheyStopAndSeenInEveryShownFolder) {
     }
     // A base folder shown without children is watched all the same; a refresh lists no more
     // than a fill: no hidden item without its option.
-    TempDir empty;
-    SetFileAttributesA(empty.WriteFile("h.txt", "x").c_str(), FILE_ATTRIBUTE_HIDDEN);
-    const IdList emptyList = ListOf(empty.Path());
-    Tree bare(emptyList.get(), TPTShellTreeOptions(kTabOptions).Without(ptstoShowHidden));
+    Tree bare(TPTShellTreeOptions(kTabOptions).Without(ptstoShowHidden), [](const TempDir& dir) {
+        SetFileAttributesA(dir.WriteFile("h.txt", "x").c_str(), FILE_ATTRIBUTE_HIDDEN);
+    });
     ASSERT_EQ(bare.Top()->GetFirstChild(), nullptr);
-    empty.MakeDir("new");
+    bare.dir.MakeDir("new");
     EXPECT_TRUE(Tree::PumpUntil([&] { return Tree::Child(bare.Top(), "new") != nullptr; }, 6000));
     EXPECT_EQ(Tree::Texts(bare.Top()), Names{"new"});
 }
 
 TEST(ShellTree, SelectIdListExpandsTheWayToADeepItem) {
-    Scene<> s;
-    auto& t = s.t;
+    Tree t;
     const struct {
         const char* name;
         std::string path, selected;
         Names expanded;
     } cases[] = {
-        {"a deep file", s.dir / "a-folder\\inner\\deep.txt", "deep.txt", {"a-folder", "inner"}},
-        {"a long name", s.dir / ("a-folder\\inner\\" + std::string(180, 'L') + ".txt"),
+        {"a deep file", t.dir / "a-folder\\inner\\deep.txt", "deep.txt", {"a-folder", "inner"}},
+        {"a long name", t.dir / ("a-folder\\inner\\" + std::string(180, 'L') + ".txt"),
          std::string(180, 'L') + ".txt", {"a-folder", "inner"}},
-        {"the base folder", s.dir.Path(), NameOf(s.dir.Path()), {}},
+        {"the base folder", t.dir.Path(), NameOf(t.dir.Path()), {}},
     };
     for (const auto& c : cases) {
         t.tree->SetSelected(t.Top());
@@ -197,13 +191,13 @@ TEST(ShellTree, SelectIdListExpandsTheWayToADeepItem) {
     EXPECT_EQ(t.tree->Selected(), t.Top());
     EXPECT_EQ(Tree::Texts(t.Top()), shown);
     // The selection is the current folder; a window made again fills again and selects it.
-    const IdList deep = ListOf(s.dir / "a-folder\\inner\\deep.txt");
+    const IdList deep = ListOf(t.dir / "a-folder\\inner\\deep.txt");
     t.tree->SelectIdList(deep.get());
     EXPECT_EQ(CompareAbsIdLists(t.tree->CurrentFolder().GetIdList(), deep.get()), 0);
     t.tree->RecreateWnd();
     PumpMessages();
     ASSERT_NE(t.tree->SelectedData(), nullptr);
-    EXPECT_EQ(t.tree->SelectedData()->PathName(), s.dir / "a-folder\\inner\\deep.txt");
+    EXPECT_EQ(t.tree->SelectedData()->PathName(), t.dir / "a-folder\\inner\\deep.txt");
 }
 
 namespace {
@@ -237,9 +231,8 @@ struct RefusingFolder : TComObject<IShellFolder> {
 }  // namespace
 
 TEST(ShellTree, AFolderThatCannotBeListedKeepsItsButtonAndTheTreeGoesOn) {
-    Scene<> s;
-    auto& t = s.t;
-    TTreeNode* node = s.Node("a-folder");
+    Tree t;
+    TTreeNode* node = t.Node("a-folder");
     ASSERT_NE(node, nullptr);
     node->SetHasChildren(false);
     ui::ComPtr<IShellFolder> refusing =
