@@ -9,7 +9,6 @@
 
 #include <set>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "shell/ShellDataObject.h"
@@ -22,7 +21,6 @@
 
 using namespace shell;
 using namespace shell_testing;
-using testing_support::FileExistsA;
 using testing_support::TempDir;
 
 namespace {
@@ -54,16 +52,15 @@ private:
 };
 
 // The tree as the drop target sees it: one window at 100..300 on the screen, whose upper half
-// is one node with the test's own drop target and whose lower half is empty space.
+// is one virtual item's node with the test's own drop target and whose lower half is empty space.
 class FakeTree : public TPTShellDropHost {
 public:
-    explicit FakeTree(IDropTarget* own, std::string path) : own(own), path(std::move(path)) {
+    explicit FakeTree(IDropTarget* own) : own(own) {
         wnd_ = CreateWindowExA(0, "STATIC", "", WS_POPUP | WS_VISIBLE, 100, 100, 200, 200, nullptr, nullptr, nullptr,
                                nullptr);
     }
     ~FakeTree() override { DestroyWindow(wnd_); }
     IDropTarget* own;
-    std::string path;
     int asked = 0;
 
     HWND DropWindow() const override { return wnd_; }
@@ -76,7 +73,7 @@ public:
         target.attach(own);
         return own ? S_OK : E_FAIL;
     }
-    ui::String NodePath(TDropNode) override { return path; }
+    ui::String NodePath(TDropNode) override { return {}; }
     void HighlightDropNode(TDropNode) override {}
 
 private:
@@ -112,19 +109,18 @@ TEST(ShellDropTarget, TheNodesOwnTargetGetsTheButtonsOfTheEnterAndOnlyTheEffects
     };
     for (const auto& c : cases) {
         ui::ComPtr<RecordingTarget> own = MakeComObject<RecordingTarget, RecordingTarget>(c.answer);
-        FakeTree tree(own.get(), dir.Path());
+        FakeTree tree(own.get());
         ui::ComPtr<IDropTarget> target = MakeComObject<TDropTarget_shtv, IDropTarget>(&tree);
         EXPECT_EQ(DragAndDrop(target.get(), c.data.get(), kOnNode, c.enterKeys, c.dropKeys), c.effect) << c.offered;
         EXPECT_EQ(own->offered, std::set<DWORD>{c.offered});
         EXPECT_EQ(own->drop, c.drop);
-        EXPECT_TRUE(FileExistsA(dir / "note.txt")) << "the item's own target took it: no stand-in";
     }
 }
 
 // OLE may keep a target after its window's registration ended; the tree may be gone by then.
 TEST(ShellDropTarget, ATargetWhoseRegistrationEndedAsksTheTreeNothing) {
     TempDir dir;
-    FakeTree tree(nullptr, dir.Path());
+    FakeTree tree(nullptr);
     ui::ComPtr<IDropTarget> kept;
     {
         TPTDropTargetRegistration registration;
