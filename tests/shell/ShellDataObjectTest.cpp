@@ -19,8 +19,6 @@ using namespace shell_testing;
 
 namespace {
 
-std::string U32(UINT v) { return std::string(reinterpret_cast<const char*>(&v), sizeof v); }
-
 CLIPFORMAT IdListFormat() { return static_cast<CLIPFORMAT>(ShellIdListFormat()); }
 
 // The bytes GetData hands out for a format (at most `length` of them); "" and the answer in

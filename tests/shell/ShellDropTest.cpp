@@ -135,8 +135,6 @@ TEST(ShellDropTarget, ATargetWhoseRegistrationEndedAsksTheTreeNothing) {
     EXPECT_EQ(tree.asked, 0);
 }
 
-std::string U32(UINT v) { return std::string(reinterpret_cast<const char*>(&v), sizeof v); }
-
 // An item array handed over by another program (here through the clipboard) is read only
 // inside its block, whatever its counts and offsets say.
 TEST(ShellDropTarget, AnItemArrayThatDoesNotAddUpIsReadOnlyInsideItsBlockAndAllowsAll) {

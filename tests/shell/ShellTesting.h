@@ -30,6 +30,8 @@ inline std::string Item(const std::string& content) {
     return std::string{static_cast<char>(cb & 0xFF), static_cast<char>(cb >> 8)} + content;
 }
 inline std::string Terminated(const std::string& items) { return items + std::string(2, '\0'); }
+// A 32-bit value as it lies in memory.
+inline std::string U32(UINT v) { return std::string(reinterpret_cast<const char*>(&v), sizeof v); }
 
 const DWORD kAll = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
 

@@ -79,8 +79,7 @@ TEST(ShellTreeKeys, DelAndShiftDelDeleteThroughTheShellAfterItsQuestion) {
         if (c.gone && c.held.empty()) {
             // Into this run's wastebasket (a Unix path, seen through the root drive).
             std::string kept = std::string("Z:") + trash + "/Trash/files/y.txt";
-            for (char& ch : kept)
-                if (ch == '/') ch = '\\';
+            std::replace(kept.begin(), kept.end(), '/', '\\');
             EXPECT_TRUE(FileExistsA(kept)) << kept;
         }
         EXPECT_TRUE(FileExistsA(f.dir / "z.txt")) << c.name;
