@@ -1,5 +1,5 @@
 // The item commands where the tree's own tests cannot reach: verbs are found whole only, never from
-// an answer that may have been cut, and a name longer than any path is refused, never cut.
+// an answer that may have been cut.
 #include <windows.h>
 #include <shlobj.h>
 
@@ -10,8 +10,6 @@
 
 #include "shell/ShellCommands.h"
 #include "shell/ShellComObject.h"
-#include "shell/ShellTesting.h"
-#include "support/Sandbox.h"
 
 using namespace shell;
 
@@ -58,15 +56,6 @@ TEST(ShellItemMenu, VerbsAreFoundInAnyLetterCaseAndOnlyWhole) {
         {longVerb.substr(0, 260), -1}, {v260, -1}, {"cop", -1},
     };
     for (const auto& c : cases) EXPECT_EQ(FindVerb(menu.get(), popup.get(), c.verb), c.offset) << c.verb.size();
-}
-
-TEST(ShellRename, ANameLongerThanAPathIsRefusedNeverCut) {
-    testing_support::TempDir dir;
-    const shell_testing::RealItem item(dir.WriteFile("old.txt", "o"));
-    IdList renamed;
-    EXPECT_TRUE(FAILED(RenameItem(item.folder.get(), nullptr, item.item.get(), std::string(300, 'n'), renamed)));
-    EXPECT_FALSE(renamed);
-    EXPECT_EQ(testing_support::ReadFileBytes(dir / "old.txt"), "o");
 }
 
 }  // namespace

@@ -16,11 +16,8 @@ using testing_support::TempDir;
 
 namespace {
 
-std::string Stored(const std::string& list) {
-    const size_t n = list.size();
-    return std::string(1, '\0') + std::string{char(n & 0xFF), char((n >> 8) & 0xFF), char(n >> 16), char(n >> 24)} +
-           list;
-}
+// A list as it is stored: a zero, its length, its bytes.
+std::string Stored(const std::string& list) { return std::string(1, '\0') + U32(UINT(list.size())) + list; }
 
 TEST(ShellLocator, StoredPidlBytesReadBackAndBadOnesAreRefused) {
     TempDir dir;

@@ -1,46 +1,21 @@
 #pragma once
-// Test helpers for the shell module: an allocator that counts what it hands out, ID lists
-// written byte by byte, and the lists of real folders.
+// Test helpers for the shell module: ID lists written byte by byte, drags, the lists of real
+// folders, and a shell tree on a shown form.
 #include <windows.h>
 #include <shlobj.h>
 
 #include <gtest/gtest.h>
 
-#include <map>
 #include <string>
+#include <vector>
 
 #include "shell/IdList.h"
+#include "shell/ShellTree.h"
+#include "support/Sandbox.h"
+#include "support/Shortcuts.h"
+#include "ui/Forms.h"
 
 namespace shell_testing {
-
-// An IMalloc over the task allocator that knows every block it gave and still owns.
-class CountingMalloc : public IMalloc {
-public:
-    ULONG refs = 1;
-    std::map<void*, SIZE_T> live;  // block -> size asked for
-
-    ~CountingMalloc() { EXPECT_TRUE(live.empty()) << live.size() << " blocks never given back"; }
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** out) override {
-        *out = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return ++refs; }
-    ULONG STDMETHODCALLTYPE Release() override { return --refs; }
-    void* STDMETHODCALLTYPE Alloc(SIZE_T size) override {
-        void* p = CoTaskMemAlloc(size);
-        if (p) live[p] = size;
-        return p;
-    }
-    void* STDMETHODCALLTYPE Realloc(void*, SIZE_T) override { return nullptr; }
-    void STDMETHODCALLTYPE Free(void* p) override {
-        if (!p) return;
-        EXPECT_EQ(live.erase(p), 1u) << "freed a block this allocator does not own";
-        CoTaskMemFree(p);
-    }
-    SIZE_T STDMETHODCALLTYPE GetSize(void* p) override { return live.count(p) ? live[p] : SIZE_T(-1); }
-    int STDMETHODCALLTYPE DidAlloc(void* p) override { return live.count(p) ? 1 : 0; }
-    void STDMETHODCALLTYPE HeapMinimize() override {}
-};
 
 inline LPCITEMIDLIST AsList(const std::string& bytes) { return reinterpret_cast<LPCITEMIDLIST>(bytes.data()); }
 
@@ -55,6 +30,22 @@ inline std::string Item(const std::string& content) {
     return std::string{static_cast<char>(cb & 0xFF), static_cast<char>(cb >> 8)} + content;
 }
 inline std::string Terminated(const std::string& items) { return items + std::string(2, '\0'); }
+// A 32-bit value as it lies in memory.
+inline std::string U32(UINT v) { return std::string(reinterpret_cast<const char*>(&v), sizeof v); }
+
+const DWORD kAll = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
+
+// One whole drag as OLE makes it: enter and over with `keys`, drop with `dropKeys`, every effect
+// offered at each step; the drop's effect.
+inline DWORD DragAndDrop(IDropTarget* target, IDataObject* data, POINTL at, DWORD keys, DWORD dropKeys) {
+    DWORD effect = kAll;
+    EXPECT_EQ(target->DragEnter(data, keys, at, &effect), S_OK);
+    effect = kAll;
+    EXPECT_EQ(target->DragOver(keys, at, &effect), S_OK);
+    effect = kAll;
+    EXPECT_EQ(target->Drop(data, dropKeys, at, &effect), S_OK);
+    return effect;
+}
 
 // The absolute ID list of an existing path; fails the test when the shell cannot parse it.
 inline shell::IdList ListOf(const std::string& path) {
@@ -72,5 +63,70 @@ struct RealItem {
     ui::ComPtr<IShellFolder> folder;
     shell::IdList parentList, item;
 };
+
+// The tab's options without the watch, and with it.
+constexpr WORD kTabOptions = 0x3F9;
+const shell::TPTShellTreeOptions kQuietTab =
+    shell::TPTShellTreeOptions(kTabOptions).Without(shell::ptstoDynamicRefresh);
+
+// A shell tree (of class T) on a shown form over a folder of the test's own, filled by `fill`
+// before the tree comes: by default with one item of every kind the tree tells apart.
+template <class T = shell::TPTShellTree>
+struct Scene {
+    using Filler = void (*)(const testing_support::TempDir&);
+    explicit Scene(shell::TPTShellTreeOptions options = kQuietTab, Filler fill = Fill) : form(nullptr) {
+        fill(dir);
+        form.SetBounds(0, 0, 320, 400);
+        tree = new T(&form);
+        tree->SetBounds(5, 5, 300, 360);
+        tree->SetOptions(options);
+        tree->SetIndent(20);
+        tree->OnFillStart = [this](ui::TObject*) { ++fills; };
+        tree->BaseFolder().SetIdList(ListOf(dir.Path()).get());
+        tree->SetParent(&form);
+        form.Show();
+        testing_support::PumpMessages();  // the fill posted when the window came
+    }
+    static void Fill(const testing_support::TempDir& dir) {
+        dir.WriteFile("a-folder\\inner\\deep.txt", "x");
+        dir.WriteFile("a-folder\\inner\\" + std::string(180, 'L') + ".txt", "x");
+        dir.MakeDir("b-folder\\sub");
+        dir.MakeDir("empty");
+        dir.WriteFile(".dot", "x");
+        SetFileAttributesA(dir.WriteFile("h.txt", "x").c_str(), FILE_ATTRIBUTE_HIDDEN);
+        dir.WriteFile("y.txt", "y");
+        EXPECT_TRUE(testing_support::WriteShortcut(dir / "m.lnk", {"", dir.WriteFile("z.txt", "z"), "", "", ""}));
+    }
+    ui::TTreeNode* Top() { return tree->Items().GetFirstNode(); }
+    // The top node's child of that name (the top node for none).
+    ui::TTreeNode* Node(const char* name) { return name ? Child(Top(), name) : Top(); }
+    static ui::TTreeNode* Child(ui::TTreeNode* parent, const std::string& text) {
+        for (ui::TTreeNode* n = parent ? parent->GetFirstChild() : nullptr; n; n = n->GetNextSibling())
+            if (n->Text() == text) return n;
+        return nullptr;
+    }
+    static std::vector<std::string> Texts(ui::TTreeNode* parent) {
+        std::vector<std::string> texts;
+        for (ui::TTreeNode* n = parent->GetFirstChild(); n; n = n->GetNextSibling()) texts.push_back(n->Text());
+        return texts;
+    }
+    // Pumps messages until `done` holds or `ms` have passed.
+    template <class F>
+    static bool PumpUntil(F done, DWORD ms) {
+        const DWORD start = GetTickCount();
+        while (!done()) {
+            if (GetTickCount() - start > ms) return false;
+            MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+            testing_support::PumpMessages(1);
+        }
+        return true;
+    }
+    testing_support::TempDir dir;
+    ui::TForm form;
+    T* tree;
+    int fills = 0;
+};
+
+using Tree = Scene<>;
 
 }  // namespace shell_testing
