@@ -126,7 +126,6 @@ public:
     void PopupHint(const ui::String& hint) override { (void)hint; }
     // The context menu being shown, which gets the owner-drawn menu messages; none after.
     void SetShownContextMenu(IContextMenu* menu) override;
-    IContextMenu* ShownContextMenu() const { return shownMenu_.get(); }
 
 private:
     ui::ComPtr<IContextMenu> shownMenu_;

@@ -65,7 +65,7 @@ bool TPTCustomTreeView::Notify(NMHDR* header, LRESULT& result) {
 }
 
 bool TPTCustomTreeView::MenuMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
-    return ItemMenuMessage(ShownContextMenu(), msg, wp, lp, result, this);
+    return ItemMenuMessage(shownMenu_.get(), msg, wp, lp, result, this);
 }
 
 void TPTCustomTreeView::KeyDown(WORD& key, ui::TShiftState shift) {

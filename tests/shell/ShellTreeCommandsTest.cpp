@@ -111,14 +111,14 @@ struct MenuTree : TPTShellTree {
     std::string choose;
     std::vector<std::set<std::string>> menus;  // the verbs of each menu shown
     bool MenuMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override {
-        if (msg == WM_INITMENUPOPUP && ShownContextMenu() && !HIWORD(lp) && opened_++ == 0) {
+        if (msg == WM_INITMENUPOPUP && shown_ && !HIWORD(lp) && opened_++ == 0) {
             HMENU popup = reinterpret_cast<HMENU>(wp);
             std::set<std::string> verbs;
             UINT chosen = 0;
             for (UINT id : testing_support::EnabledMenuItems(popup)) {
                 std::string verb;
                 if (id == kFirstMenuCommand + kRenameCommandOffset) verb = "rename";
-                else if (id >= kFirstMenuCommand) verb = CommandVerb(ShownContextMenu(), id - kFirstMenuCommand);
+                else if (id >= kFirstMenuCommand) verb = CommandVerb(shown_, id - kFirstMenuCommand);
                 verbs.insert(verb);
                 if (!chosen && !choose.empty() && verb == choose) chosen = id;
             }
@@ -129,9 +129,11 @@ struct MenuTree : TPTShellTree {
     }
     void SetShownContextMenu(IContextMenu* menu) override {
         if (menu) opened_ = 0;
+        shown_ = menu;
         TPTShellTree::SetShownContextMenu(menu);
     }
     int opened_ = 0;
+    IContextMenu* shown_ = nullptr;
 };
 
 // A right click as the mouse makes it, at a client point.
